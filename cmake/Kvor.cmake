@@ -1,0 +1,27 @@
+# kvor_library(NAME DEPS...): a static library from every source of the current folder
+# (sub-folders included), linking the given targets publicly.
+function(kvor_library name)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# kvor_test(NAME SOURCES... LIBS libs... [LABELS labels...] [FIXTURES fixtures...])
+# A QtTest executable run by CTest on the offscreen platform.
+function(kvor_test name)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;FIXTURES" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    target_compile_definitions(${name} PRIVATE
+        KVOR_SOURCE_DIR="${PROJECT_SOURCE_DIR}" KVOR_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
+        LABELS "${T_LABELS}" TIMEOUT 600)
+    if(T_FIXTURES)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${T_FIXTURES}")
+    endif()
+endfunction()
