@@ -273,12 +273,19 @@ void TDataSet::EnableControls() {
 }
 
 void TDataSet::CreateFields() {
+    // Callers may hold TField pointers taken before Open (a memory table creates its fields when
+    // its structure is copied); recreating identical fields would leave those pointers dangling.
+    std::vector<const TFieldDef*> visible;
+    for (const TFieldDef& def : m_fieldDefs)
+        if (!def.Hidden) visible.push_back(&def);
+    bool same = visible.size() == m_fields.size();
+    for (size_t i = 0; same && i < visible.size(); ++i)
+        same = m_fields[i]->Def() == *visible[i];
+    if (same) return;
     m_fields.clear();
     int index = 0;
-    for (const TFieldDef& def : m_fieldDefs) {
-        if (def.Hidden) continue;
-        m_fields.push_back(std::make_unique<TField>(this, def, index++));
-    }
+    for (const TFieldDef* def : visible)
+        m_fields.push_back(std::make_unique<TField>(this, *def, index++));
 }
 
 void TDataSet::DestroyFields() { m_fields.clear(); }
@@ -448,7 +455,7 @@ void TDataSet::Append() {
     InternalInitRecord(true);
     m_state = TDataSetState::dsInsert;
     m_modified = false;
-    Fire(OnNewRecord);
+    FireOnNewRecord();
     Notify(TDataEvent::UpdateState);
     Notify(TDataEvent::RecordChange);
     Fire(AfterInsert);
@@ -461,10 +468,23 @@ void TDataSet::Insert() {
     InternalInitRecord(false);
     m_state = TDataSetState::dsInsert;
     m_modified = false;
-    Fire(OnNewRecord);
+    FireOnNewRecord();
     Notify(TDataEvent::UpdateState);
     Notify(TDataEvent::RecordChange);
     Fire(AfterInsert);
+}
+
+void TDataSet::FireOnNewRecord() {
+    try {
+        Fire(OnNewRecord);
+    } catch (...) {
+        // A failed initialisation would otherwise leave the dataset in insert state with no
+        // AfterInsert; drop the fresh record so the dataset is browsing as before the call.
+        InternalCancel();
+        m_state = TDataSetState::dsBrowse;
+        m_modified = false;
+        throw;
+    }
 }
 
 void TDataSet::Edit() {
@@ -551,9 +571,12 @@ std::pair<QList<TField*>, QVariantList> TDataSet::ResolveKeys(const QString& key
     QList<TField*> fields;
     for (const QString& name : keyFields.split(u';', Qt::SkipEmptyParts)) fields << FieldByName(name.trimmed());
     QVariantList values;
-    if (fields.size() == 1)
-        values << keyValues;
-    else
+    if (fields.size() == 1) {
+        // A one-element array for one key field is the key itself.
+        QVariantList list =
+            keyValues.typeId() == QMetaType::QVariantList ? keyValues.toList() : QVariantList();
+        values << (list.size() == 1 ? list.first() : keyValues);
+    } else
         values = keyValues.toList();
     if (values.size() < fields.size())
         throw EDatabaseError::fromResult(DS_INVALID_PARAMETER);
@@ -575,8 +598,15 @@ int compareFieldValues(TFieldType type, const QVariant& a, const QVariant& b, bo
     case ftADT:
     case ftVariant: return 0;
     default:
-        if (isIntegerType(type) || isFloatType(type)) {
+        if (isIntegerType(type)) {
+            // As 64-bit integers: doubles would merge neighbouring large ftLargeint values.
+            qint64 x = a.toLongLong(), y = b.toLongLong();
+            return x < y ? -1 : (x > y ? 1 : 0);
+        }
+        if (isFloatType(type)) {
             double x = a.toDouble(), y = b.toDouble();
+            // NaN first, so that sorting always sees a consistent order.
+            if (std::isnan(x) || std::isnan(y)) return int(!std::isnan(x)) - int(!std::isnan(y));
             return x < y ? -1 : (x > y ? 1 : 0);
         }
         return 0;
@@ -604,6 +634,11 @@ bool TDataSet::RecordMatches(const QList<TField*>& fields, const QVariantList& v
             }
             if (!v.isValid()) return false;
             try {
+                // Converting the key to an integer field's type would round it (1,5 would find 2).
+                if (isIntegerType(f->DataType()) && key.typeId() != QMetaType::QString) {
+                    double d = variantToDouble(key);
+                    if (d != std::floor(d)) return false;
+                }
                 if (compareFieldValues(f->DataType(), v, f->convert(key), false) != 0) return false;
             } catch (const EConvertError&) {
                 return false;
@@ -621,11 +656,17 @@ bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLoca
     Fire(BeforeScroll);
     TBookmark mark = GetBookmark();
     bool found = false;
-    for (bool has = InternalFirst(); has; has = InternalNext()) {
-        if (RecordMatches(fields, values, options)) {
-            found = true;
-            break;
+    try {
+        for (bool has = InternalFirst(); has; has = InternalNext()) {
+            if (RecordMatches(fields, values, options)) {
+                found = true;
+                break;
+            }
         }
+    } catch (...) {
+        // A read failure in the middle of the scan must not leave the cursor somewhere else.
+        if (!mark.isEmpty()) InternalGotoBookmark(mark);
+        throw;
     }
     if (found) {
         m_eof = m_bof = false;
@@ -646,22 +687,39 @@ QVariant TDataSet::Lookup(const QString& keyFields, const QVariant& keyValues, c
     return result;
 }
 
+namespace {
+// Sets a filter property and lets the dataset apply it; a refused value is taken back, so an open
+// dataset never carries a filter it does not apply.
+template <typename T>
+void applyFilterProperty(T& property, const T& value, const std::function<void()>& apply) {
+    if (property == value) return;
+    T old = property;
+    property = value;
+    try {
+        apply();
+    } catch (...) {
+        property = old;
+        throw;
+    }
+}
+} // namespace
+
 void TDataSet::SetFilter(const QString& filter) {
-    if (m_filter == filter) return;
-    m_filter = filter;
-    if (Active()) FilterChanged();
+    applyFilterProperty(m_filter, filter, [this] {
+        if (Active()) FilterChanged();
+    });
 }
 
 void TDataSet::SetFiltered(bool filtered) {
-    if (m_filtered == filtered) return;
-    m_filtered = filtered;
-    if (Active()) FilterChanged();
+    applyFilterProperty(m_filtered, filtered, [this] {
+        if (Active()) FilterChanged();
+    });
 }
 
 void TDataSet::SetFilterOptions(TFilterOptions options) {
-    if (m_filterOptions == options) return;
-    m_filterOptions = options;
-    if (Active()) FilterChanged();
+    applyFilterProperty(m_filterOptions, options, [this] {
+        if (Active()) FilterChanged();
+    });
 }
 
 void TDataSet::FilterChanged() {
@@ -675,7 +733,8 @@ void CopyCurrentRecord(TDataSet& source, TDataSet& destination, bool byName) {
     if (byName) {
         for (int i = 0; i < source.FieldCount(); ++i) {
             TField* from = source.Fields(i);
-            if (TField* to = destination.FindField(from->FieldName())) to->SetValue(from->Value());
+            TField* to = destination.FindField(from->FieldName());
+            if (to && !to->ReadOnly()) to->SetValue(from->Value());
         }
         return;
     }
@@ -683,7 +742,7 @@ void CopyCurrentRecord(TDataSet& source, TDataSet& destination, bool byName) {
     for (int i = 0; i < n; ++i) {
         TField* to = destination.FindField(destination.FieldDefs().at(i).Name);
         TField* from = source.FindField(source.FieldDefs().at(i).Name);
-        if (to && from) to->SetValue(from->Value());
+        if (to && from && !to->ReadOnly()) to->SetValue(from->Value());
     }
 }
 

@@ -160,6 +160,8 @@ public:
     // Fields.
     TFieldDefs& FieldDefs() { return m_fieldDefs; }
     const TFieldDefs& FieldDefs() const { return m_fieldDefs; }
+    // Brings FieldDefs() up to date with the source; a closed table may read its structure here.
+    virtual void UpdateFieldDefs() {}
     void SetFieldDefs(const TFieldDefs& defs);
     int FieldCount() const { return int(m_fields.size()); }
     TField* Fields(int index) const { return m_fields.at(index).get(); }
@@ -266,6 +268,7 @@ protected:
 private:
     void SetFieldDefsWhileOpen(const TFieldDefs&) = delete;
     void AfterMove(bool found, bool forward);
+    void FireOnNewRecord();
 
     TDataSetState m_state = TDataSetState::dsInactive;
     TFieldDefs m_fieldDefs;
@@ -282,7 +285,8 @@ private:
 
 // Copies the current record of source into destination, which must be in edit or insert state:
 // by name, every source field with a namesake in the destination (names without regard to case);
-// by position, field i of the one into field i of the other.
+// by position, field i of the one into field i of the other. Read-only destination fields (an
+// autoincrement) are left to the destination, which fills them itself.
 void CopyCurrentRecord(TDataSet& source, TDataSet& destination, bool byName = true);
 
 // Compares two values of one field type as the program sorts and locates (strings by Czech collation).

@@ -1,0 +1,4 @@
+# The dataset contract and the memory table.
+kvor_test(tst_dataset SOURCES tst_dataset.cpp LIBS kvor_tablestore LABELS tablestore)
+kvor_test(tst_memtable SOURCES tst_memtable.cpp LIBS kvor_tablestore LABELS tablestore)
+add_dependencies(kvor_sanitized_tests tst_dataset tst_memtable)
