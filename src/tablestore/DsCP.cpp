@@ -1,0 +1,101 @@
+#include "tablestore/DsCP.h"
+
+#include <array>
+
+namespace kvor {
+
+namespace {
+
+// The program holds the characters of its tables as Windows-1250 bytes and stores them unchanged;
+// code pages without a translation of their own share this table.
+constexpr std::array<std::uint8_t, 256> makeIdentity() {
+    std::array<std::uint8_t, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[i] = std::uint8_t(i);
+    return t;
+}
+constexpr std::array<std::uint8_t, 256> kIdentity = makeIdentity();
+
+const char* const kNames[CP_TYPE_COUNT] = {
+    "Access_General",     "Access_Greece",       "Access_Japanese",     "Access_NordDanish",
+    "Access_SwedFinnish", "ascii_ANSI",          "Borland_ANSI_Arabic", "Borland_DAN_Latin1",
+    "Borland_DEU_Latin1", "Borland_ENG_Latin1",  "Borland_ENU_Latin1",  "Borland_ESP_Latin1",
+    "Borland_FIN_Latin1", "Borland_FRA_Latin1",  "Borland_FRC_Latin1",  "Borland_ISL_Latin1",
+    "Borland_ITA_Latin1", "Borland_NLD_Latin1",  "Borland_NOR_Latin1",  "Borland_PTG_Latin1",
+    "Borland_SVE_Latin1", "DB2_SQL_ANSI_DEU",    "dBASE_BUL_868",       "dBASE_CHS_cp936",
+    "dBASE_CHT_cp950",    "dBASE_CSY_cp852",     "dBASE_CSY_cp867",     "dBASE_DAN_cp865",
+    "dBASE_DEU_cp437",    "dBASE_DEU_cp850",     "dBASE_ELL_GR437",     "dBASE_ENG_cp437",
+    "dBASE_ENG_cp850",    "dBASE_ENU_cp437",     "dBASE_ENU_cp850",     "dBASE_ESP_cp437",
+    "dBASE_ESP_cp850",    "dBASE_FIN_cp437",     "dBASE_FRA_cp437",     "dBASE_FRA_cp850",
+    "dBASE_FRC_cp850",    "dBASE_FRC_cp863",     "dBASE_HUN_cp852",     "dBASE_ITA_cp437",
+    "dBASE_ITA_cp850",    "dBASE_JPN_cp932",     "dBASE_JPN_Dic932",    "dBASE_KOR_cp949",
+    "dBASE_NLD_cp437",    "dBASE_NLD_cp850",     "dBASE_NOR_cp865",     "dBASE_PLK_cp852",
+    "dBASE_PTB_cp850",    "dBASE_PTG_cp860",     "dBASE_RUS_cp866",     "dBASE_SLO_cp852",
+    "dBASE_SVE_cp437",    "dBASE_SVE_cp850",     "dBASE_THA_cp874",     "dBASE_TRK_cp857",
+    "FoxPro_Czech_1250",  "FoxPro_Czech_DOS895", "FoxPro_German_1252",  "FoxPro_German_437",
+    "FoxPro_Nordic_1252", "FoxPro_Nordic_437",   "FoxPro_Nordic_850",   "Hebrew_dBASE",
+    "MSSQL_ANSI_Greek",   "Oracle_SQL_WE850",    "Paradox_ANSI_HEBREW", "Paradox_ascii",
+    "Paradox_BUL_868",    "Paradox_China_936",   "Paradox_Cyrr_866",    "Paradox_Czech_852",
+    "Paradox_Czech_867",  "Paradox_ESP_437",     "Paradox_Greek_GR437", "Paradox_hebrew",
+    "Paradox_Hun_852_DC", "Paradox_intl_850",    "Paradox_intl",        "Paradox_ISL_861",
+    "Paradox_japan",      "Paradox_Korea_949",   "Paradox_nordan",      "Paradox_nordan40",
+    "Paradox_Polish_852", "Paradox_Slovene_852", "Paradox_swedfin",     "Paradox_Taiwan_950",
+    "Paradox_Thai_874",   "Paradox_turk",        "Pdox_ANSI_Bulgaria",  "Pdox_ANSI_Cyrillic",
+    "Pdox_ANSI_Czech",    "Pdox_ANSI_Greek",     "Pdox_ANSI_Hun_DC",    "Pdox_ANSI_Intl",
+    "Pdox_ANSI_Intl850",  "Pdox_ANSI_Nordan4",   "Pdox_ANSI_Polish",    "Pdox_ANSI_Slovene",
+    "Pdox_ANSI_Spanish",  "Pdox_ANSI_Swedfin",   "Pdox_ANSI_Turkish",   "Pdox_ascii_Japan",
+    "pdx_ANSI_Czech_CH",  "pdx_ANSI_ISO_L_2_CZ", "pdx_Czech_852_CH",    "pdx_Czech_867_CH",
+    "pdx_ISO_L_2_Czech",  "Spanish_ANSI",        "SQL_Link_ROMAN8",     "Sybase_SQL_Dic437",
+    "Sybase_SQL_Dic850",  "WEurope_ANSI"};
+
+struct Driver {
+    CP_TYPE CodePage;
+    std::uint8_t Byte;
+    const char* Name;
+};
+
+// The language drivers that tables of this program and its partners are known to carry.
+constexpr Driver kDrivers[] = {
+    {ascii_ANSI, 0x57, "DBWINUS0"},
+    {dBASE_CSY_cp852, 0x1F, "DB852CZ0"},
+    {FoxPro_Czech_1250, 0x9B, "FOXCZWIN"},
+    {WEurope_ANSI, 0x58, "DBWINWE0"},
+};
+
+std::array<TCodePageInfo, CP_TYPE_COUNT> makeInfos() {
+    std::array<TCodePageInfo, CP_TYPE_COUNT> infos{};
+    for (auto& info : infos)
+        info = {kIdentity.data(), kIdentity.data(), 0, ""};
+    for (const Driver& d : kDrivers) {
+        infos[d.CodePage].LanguageDriver = d.Byte;
+        infos[d.CodePage].LanguageDriverName = d.Name;
+    }
+    return infos;
+}
+
+} // namespace
+
+const TCodePageInfo& codePageInfo(CP_TYPE codePage) {
+    static const std::array<TCodePageInfo, CP_TYPE_COUNT> infos = makeInfos();
+    int i = int(codePage);
+    if (i < 0 || i >= CP_TYPE_COUNT) i = ascii_ANSI;
+    return infos[i];
+}
+
+QString codePageName(CP_TYPE codePage) {
+    int i = int(codePage);
+    if (i < 0 || i >= CP_TYPE_COUNT) return QString();
+    return QString::fromLatin1(kNames[i]);
+}
+
+bool codePageFromName(const QString& name, CP_TYPE& codePage) {
+    for (int i = 0; i < CP_TYPE_COUNT; ++i) {
+        if (name == QLatin1String(kNames[i])) {
+            codePage = CP_TYPE(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace kvor

@@ -1,0 +1,780 @@
+#include "tablestore/DsDbfApi.h"
+
+#include "platform/Cp1250.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kvor {
+
+namespace {
+
+constexpr int kHeaderSize = 32;
+constexpr int kDBase7HeaderSize = 68;
+constexpr int kDescriptorSize = 32;
+constexpr int kDBase7DescriptorSize = 48;
+constexpr double kMsPerDay = 86400000.0;
+
+std::uint16_t getU16(const char* p) {
+    return std::uint16_t(std::uint8_t(p[0]) | (std::uint8_t(p[1]) << 8));
+}
+
+std::uint32_t getU32(const char* p) {
+    return std::uint32_t(std::uint8_t(p[0])) | (std::uint32_t(std::uint8_t(p[1])) << 8) |
+           (std::uint32_t(std::uint8_t(p[2])) << 16) | (std::uint32_t(std::uint8_t(p[3])) << 24);
+}
+
+void putU16(char* p, std::uint16_t v) {
+    p[0] = char(v & 0xFF);
+    p[1] = char(v >> 8);
+}
+
+void putU32(char* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = char((v >> (8 * i)) & 0xFF);
+}
+
+bool allBytes(const char* p, int n, char c) {
+    for (int i = 0; i < n; ++i)
+        if (p[i] != c) return false;
+    return true;
+}
+
+// Days from 1 January of year 1 (day 1) in the count that @ fields use.
+qint64 dayNumber(const QDate& d) {
+    return d.toJulianDay() - QDate(1, 1, 1).toJulianDay() + 1;
+}
+
+// The decimal text of an N or F field: blanks, sign, digits, point, digits, exponent. Trailing
+// blanks are accepted too, since other writers left-align their numbers.
+bool parseNumber(const char* p, int n, double& value) {
+    int i = 0;
+    while (i < n && p[i] == ' ')
+        ++i;
+    int start = i;
+    if (i < n && (p[i] == '+' || p[i] == '-')) ++i;
+    int digits = 0;
+    while (i < n && p[i] >= '0' && p[i] <= '9')
+        ++i, ++digits;
+    if (i < n && p[i] == '.') {
+        ++i;
+        while (i < n && p[i] >= '0' && p[i] <= '9')
+            ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < n && (p[i] == 'e' || p[i] == 'E')) {
+        int j = i + 1;
+        if (j < n && (p[j] == '+' || p[j] == '-')) ++j;
+        int expDigits = 0;
+        while (j < n && p[j] >= '0' && p[j] <= '9')
+            ++j, ++expDigits;
+        if (expDigits == 0) return false;
+        i = j;
+    }
+    int end = i;
+    while (i < n && p[i] == ' ')
+        ++i;
+    if (i != n) return false;
+    bool ok = false;
+    value = QByteArray(p + start, end - start).toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+QByteArray translate(QByteArray bytes, const std::uint8_t* table) {
+    for (char& c : bytes)
+        c = char(table[std::uint8_t(c)]);
+    return bytes;
+}
+
+QString fieldLabel(const TDbfField& f) {
+    return f.Name.isEmpty() ? QStringLiteral("?") : f.Name;
+}
+
+} // namespace
+
+QString dbfFamilyName(TDbfFamily family) {
+    switch (family) {
+    case TDbfFamily::dBase3:
+        return QStringLiteral("dBase III");
+    case TDbfFamily::dBase4:
+        return QStringLiteral("dBase IV");
+    case TDbfFamily::dBase5:
+        return QStringLiteral("dBase 5");
+    case TDbfFamily::dBase7:
+        return QStringLiteral("dBase 7");
+    case TDbfFamily::FoxPro:
+        return QStringLiteral("FoxPro");
+    }
+    return QString();
+}
+
+bool dbfFamilyOf(std::uint8_t version, std::uint8_t languageDriver, TDbfFamily& family) {
+    switch (version) {
+    case 0x02:
+    case 0x30:
+    case 0xF5:
+        family = TDbfFamily::FoxPro;
+        return true;
+    case 0x03:
+        family = languageDriver == 0 ? TDbfFamily::dBase3 : TDbfFamily::dBase4;
+        return true;
+    case 0x04:
+    case 0x8C:
+        family = TDbfFamily::dBase7;
+        return true;
+    case 0x05:
+        family = TDbfFamily::dBase5;
+        return true;
+    case 0x83:
+        family = TDbfFamily::dBase3;
+        return true;
+    case 0x8B:
+        family = TDbfFamily::dBase4;
+        return true;
+    default:
+        return false;
+    }
+}
+
+TFieldType dbfFieldType(char letter) {
+    switch (letter) {
+    case 'C':
+        return ftString;
+    case 'D':
+        return ftDate;
+    case 'N':
+    case 'F':
+    case 'O':
+        return ftFloat;
+    case 'L':
+        return ftBoolean;
+    case 'I':
+        return ftInteger;
+    case '+':
+        return ftAutoInc;
+    case '@':
+        return ftDateTime;
+    case 'M':
+        return ftMemo;
+    case 'B':
+        return ftTypedBinary;
+    case 'P':
+        return ftGraphic;
+    case 'G':
+        return ftDBaseOle;
+    case 'T':
+        return ftTime;
+    case 'Y':
+        return ftCurrency;
+    default:
+        return ftUnknown;
+    }
+}
+
+int dbfDescriptorsFor(const TFieldDefs& defs, QList<TDbfField>& fields) {
+    fields.clear();
+    int offset = 1;
+    for (const TFieldDef& def : defs) {
+        if (def.Hidden) continue;
+        TDbfField f;
+        f.Name = def.Name.left(10);
+        switch (def.DataType) {
+        case ftString:
+        case ftWideString:
+            // The length is one byte in the descriptor: a wider string cannot be stored.
+            if (def.Size < 1 || def.Size > 255) return DS_INVALID_FIELD_SIZE;
+            f.Type = 'C', f.Length = def.Size;
+            break;
+        case ftSmallint:
+        case ftWord:
+            f.Type = 'N', f.Length = 6;
+            break;
+        case ftInteger:
+        case ftAutoInc:
+            f.Type = 'N', f.Length = 11;
+            break;
+        case ftBoolean:
+            f.Type = 'L', f.Length = 1;
+            break;
+        case ftFloat:
+        case ftCurrency:
+            f.Type = 'N', f.Length = 19, f.Decimals = 4;
+            break;
+        case ftBCD: {
+            int p = def.Precision, s = def.Size;
+            f.Type = 'N';
+            if ((s >= 0 && p - s >= 2 && p <= 20 && s <= 18) || (p == 1 && s == 0))
+                f.Length = p, f.Decimals = s;
+            else
+                f.Length = 20, f.Decimals = 4;
+            break;
+        }
+        case ftDate:
+            f.Type = 'D', f.Length = 8;
+            break;
+        case ftTime:
+            f.Type = 'C', f.Length = 11;
+            break;
+        case ftDateTime:
+            f.Type = 'C', f.Length = 30;
+            break;
+        case ftBlob:
+        case ftMemo:
+        case ftFmtMemo:
+        case ftGraphic:
+        case ftDBaseOle:
+        case ftTypedBinary:
+            f.Type = 'M', f.Length = 10;
+            break;
+        default:
+            return DS_INVALID_FIELD_TYPE;
+        }
+        f.Offset = offset;
+        offset += f.Length;
+        fields << f;
+    }
+    if (fields.isEmpty()) return DS_INVALID_PARAMETER;
+    if (offset > 0xFFFF || kHeaderSize + kDescriptorSize * fields.size() + 1 > 0xFFFF)
+        return DS_INVALID_FIELD_SIZE;
+    return DS_OK;
+}
+
+QString dbfTablePath(const QString& directory, const QString& tableName) {
+    QString name = tableName;
+    qsizetype slash = std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'));
+    qsizetype dot = name.lastIndexOf(u'.');
+    if (dot > slash) name.truncate(dot);
+    name += QStringLiteral(".dbf");
+    if (directory.isEmpty()) return name;
+    QString dir = directory;
+    dir.replace(u'\\', u'/');
+    if (!dir.endsWith(u'/')) dir += u'/';
+    return dir + name;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Field codec
+
+QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE codePage) {
+    const int n = field.Length;
+    if (allBytes(p, n, ' ')) return QVariant();
+    switch (field.Type) {
+    case 'C': {
+        int len = int(std::find(p, p + n, '\0') - p);
+        QByteArray bytes = translate(QByteArray(p, len), codePageInfo(codePage).ReadTable);
+        while (!bytes.isEmpty() && bytes.back() == ' ')
+            bytes.chop(1);
+        return cp1250::decode(bytes);
+    }
+    case 'D': {
+        // Anything but eight digits of a real date reads as null rather than as some other day.
+        if (n < 8) return QVariant();
+        for (int i = 0; i < 8; ++i)
+            if (p[i] < '0' || p[i] > '9') return QVariant();
+        auto num = [p](int from, int len) {
+            int v = 0;
+            for (int i = from; i < from + len; ++i)
+                v = v * 10 + (p[i] - '0');
+            return v;
+        };
+        QDate d(num(0, 4), num(4, 2), num(6, 2));
+        if (!d.isValid()) return QVariant();
+        return d;
+    }
+    case 'N':
+    case 'F': {
+        double v = 0.0;
+        if (!parseNumber(p, std::min(n, 32), v)) v = 0.0;
+        return v;
+    }
+    case 'L':
+        switch (p[0]) {
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y':
+            return true;
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n':
+            return false;
+        default:
+            return QVariant(); // '?' and anything unreadable: unknown
+        }
+    case 'I':
+    case '+': {
+        if (n < 4) return QByteArray(p, n);
+        if (allBytes(p, 4, '\0')) return QVariant();
+        std::uint32_t u = (std::uint32_t(std::uint8_t(p[0])) << 24) |
+                          (std::uint32_t(std::uint8_t(p[1])) << 16) |
+                          (std::uint32_t(std::uint8_t(p[2])) << 8) | std::uint32_t(std::uint8_t(p[3]));
+        return int(std::int32_t(u ^ 0x80000000u));
+    }
+    case '@': {
+        if (n < 8) return QByteArray(p, n);
+        if (allBytes(p, 8, '\0')) return QVariant();
+        std::uint64_t u = 0;
+        for (int i = 0; i < 8; ++i)
+            u = (u << 8) | std::uint8_t(p[i]);
+        double ms;
+        std::memcpy(&ms, &u, sizeof ms);
+        // Beyond the years the program can show the value is not a time stamp at all.
+        if (!std::isfinite(ms) || ms < kMsPerDay || ms > 4.0e14) return QVariant();
+        qint64 total = qint64(std::llround(ms));
+        qint64 day = total / qint64(kMsPerDay);
+        qint64 rest = total % qint64(kMsPerDay);
+        QDate date = QDate(1, 1, 1).addDays(day - 1);
+        return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(rest)));
+    }
+    case 'M':
+    case 'B':
+    case 'P': {
+        QByteArray text = QByteArray(p, n).trimmed();
+        bool ok = false;
+        int block = text.toInt(&ok);
+        return ok ? block : 0;
+    }
+    default:
+        return QByteArray(p, n);
+    }
+}
+
+QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, CP_TYPE codePage) {
+    const int n = field.Length;
+    QByteArray out(n, ' ');
+    if (!value.isValid() || value.isNull()) {
+        if ((field.Type == 'I' || field.Type == '+') && n >= 4) std::memset(out.data(), 0, 4);
+        if (field.Type == '@' && n >= 8) std::memset(out.data(), 0, 8);
+        return out;
+    }
+    switch (field.Type) {
+    case 'C': {
+        QByteArray bytes = cp1250::encode(value.toString()).left(n);
+        bytes = translate(bytes, codePageInfo(codePage).WriteTable);
+        std::memcpy(out.data(), bytes.constData(), size_t(bytes.size()));
+        break;
+    }
+    case 'D': {
+        QDate d = value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
+        if (!d.isValid() || d.year() < 1 || d.year() > 9999)
+            throw EDatabaseError(
+                QStringLiteral("Datum %1 nelze zapsat do pole %2").arg(value.toString(), fieldLabel(field)),
+                DS_INVALID_FIELD_SIZE);
+        QByteArray text = QByteArray::number(d.year()).rightJustified(4, '0') +
+                          QByteArray::number(d.month()).rightJustified(2, '0') +
+                          QByteArray::number(d.day()).rightJustified(2, '0');
+        std::memcpy(out.data(), text.constData(), size_t(std::min<qsizetype>(n, 8)));
+        break;
+    }
+    case 'N':
+    case 'F': {
+        double v = value.toDouble();
+        QByteArray text;
+        if (std::isfinite(v)) {
+            text = QByteArray::number(v, 'f', field.Decimals);
+            // A value that rounds to zero is written without its sign.
+            if (text.startsWith('-') && text.count('0') + text.count('.') == text.size() - 1)
+                text.remove(0, 1);
+        }
+        // A cut number would silently store a different value: refuse it instead.
+        if (text.isEmpty() || text.size() > n)
+            throw EDatabaseError(
+                QStringLiteral("Číslo %1 se nevejde do pole %2 (šířka %3, desetinná místa %4)")
+                    .arg(text.isEmpty() ? value.toString() : QString::fromLatin1(text), fieldLabel(field))
+                    .arg(n)
+                    .arg(field.Decimals),
+                DS_INVALID_FIELD_SIZE);
+        std::memcpy(out.data() + (n - text.size()), text.constData(), size_t(text.size()));
+        break;
+    }
+    case 'L':
+        out[0] = value.toBool() ? 'T' : 'F';
+        break;
+    case 'I':
+    case '+': {
+        if (n < 4) break;
+        std::uint32_t u = std::uint32_t(std::int32_t(value.toInt())) ^ 0x80000000u;
+        for (int i = 0; i < 4; ++i)
+            out[i] = char((u >> (24 - 8 * i)) & 0xFF);
+        break;
+    }
+    case '@': {
+        if (n < 8) break;
+        QDateTime dt = value.toDateTime();
+        if (!dt.isValid() || dt.date().year() < 1)
+            throw EDatabaseError(
+                QStringLiteral("Datum %1 nelze zapsat do pole %2").arg(value.toString(), fieldLabel(field)),
+                DS_INVALID_FIELD_SIZE);
+        double ms = double(dayNumber(dt.date())) * kMsPerDay + double(dt.time().msecsSinceStartOfDay());
+        std::uint64_t u;
+        std::memcpy(&u, &ms, sizeof u);
+        for (int i = 0; i < 8; ++i)
+            out[i] = char((u >> (56 - 8 * i)) & 0xFF);
+        break;
+    }
+    default: {
+        QByteArray raw =
+            value.typeId() == QMetaType::QByteArray ? value.toByteArray() : cp1250::encode(value.toString());
+        raw = raw.left(n);
+        std::memcpy(out.data(), raw.constData(), size_t(raw.size()));
+        break;
+    }
+    }
+    return out;
+}
+
+QVariant TDbfFile::ReadField(const char* record, int i) const {
+    const TDbfField& f = m_fields.at(i);
+    return decodeField(f, record + f.Offset, m_codePage);
+}
+
+void TDbfFile::WriteField(char* record, int i, const QVariant& value) const {
+    const TDbfField& f = m_fields.at(i);
+    QByteArray bytes = encodeField(f, value, m_codePage);
+    std::memcpy(record + f.Offset, bytes.constData(), size_t(f.Length));
+}
+
+// ---------------------------------------------------------------------------------------------
+// File operations
+
+TDbfFile::~TDbfFile() {
+    Close();
+}
+
+int TDbfFile::ReadAt(std::int64_t offset, char* data, std::int64_t size, std::int64_t& got) const {
+    got = 0;
+    while (got < size) {
+        ssize_t r = ::pread(m_fd, data + got, size_t(size - got), off_t(offset + got));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return errno == EINVAL ? DS_CANNOT_SEEK_FILE : DS_CANNOT_READ_FILE;
+        }
+        if (r == 0) break;
+        got += r;
+    }
+    return DS_OK;
+}
+
+int TDbfFile::WriteAt(std::int64_t offset, const char* data, std::int64_t size) const {
+    std::int64_t done = 0;
+    while (done < size) {
+        ssize_t r = ::pwrite(m_fd, data + done, size_t(size - done), off_t(offset + done));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return errno == EINVAL ? DS_CANNOT_SEEK_FILE : DS_CANNOT_WRITE_FILE;
+        }
+        if (r == 0) return DS_CANNOT_WRITE_FILE;
+        done += r;
+    }
+    return DS_OK;
+}
+
+int TDbfFile::Create(const QString& path, CP_TYPE codePage, const TFieldDefs& defs) {
+    QList<TDbfField> fields;
+    if (int code = dbfDescriptorsFor(defs, fields); code != DS_OK) return code;
+
+    bool memo = std::any_of(fields.begin(), fields.end(), [](const TDbfField& f) { return f.Type == 'M'; });
+    const int headerLength = kHeaderSize + kDescriptorSize * int(fields.size()) + 1;
+    int recordLength = 1;
+    for (const TDbfField& f : fields)
+        recordLength += f.Length;
+
+    QByteArray bytes(headerLength + 1, '\0');
+    char* h = bytes.data();
+    QDate today = QDate::currentDate();
+    h[0] = char(memo ? 0x8B : 0x03);
+    h[1] = char(today.year() - 1900);
+    h[2] = char(today.month());
+    h[3] = char(today.day());
+    putU32(h + 4, 0);
+    putU16(h + 8, std::uint16_t(headerLength));
+    putU16(h + 10, std::uint16_t(recordLength));
+    h[29] = char(memo ? codePageInfo(codePage).LanguageDriver : 0);
+    char* d = h + kHeaderSize;
+    for (const TDbfField& f : fields) {
+        QByteArray name = cp1250::encode(f.Name).left(10);
+        std::memcpy(d, name.constData(), size_t(name.size()));
+        d[11] = f.Type;
+        d[16] = char(f.Length);
+        d[17] = char(f.Decimals);
+        d += kDescriptorSize;
+    }
+    bytes[headerLength - 1] = kTerminator;
+    bytes[headerLength] = kEofMarker;
+
+    // Take the lock before truncating: a file that someone holds open stays as it is.
+    QByteArray native = QFile::encodeName(path);
+    int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return DS_CANNOT_OPEN_FILE;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return DS_CANNOT_OPEN_FILE;
+    }
+    int code = DS_OK;
+    if (::ftruncate(fd, 0) != 0) code = DS_CANNOT_WRITE_FILE;
+    std::int64_t done = 0;
+    while (code == DS_OK && done < bytes.size()) {
+        ssize_t r = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0)
+            code = DS_CANNOT_WRITE_FILE;
+        else
+            done += r;
+    }
+    ::close(fd);
+    return code;
+}
+
+int TDbfFile::Open(const QString& path, bool readOnly, bool exclusive, int cacheRecords, CP_TYPE codePage) {
+    Close();
+    QByteArray native = QFile::encodeName(path);
+    int fd = ::open(native.constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    if (fd < 0) return DS_CANNOT_OPEN_FILE;
+    // Linux has no sharing modes: advisory locks stand in for them among the openers that ask.
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        ::close(fd);
+        return DS_CANNOT_OPEN_FILE;
+    }
+    m_fd = fd;
+    m_readOnly = readOnly;
+    m_exclusive = exclusive;
+    m_codePage = codePage;
+    SetCacheRecords(cacheRecords);
+
+    auto fail = [this](int code) {
+        Close();
+        return code;
+    };
+
+    m_header = QByteArray(kHeaderSize, '\0');
+    std::int64_t got = 0;
+    if (int code = ReadAt(0, m_header.data(), kHeaderSize, got); code != DS_OK) return fail(code);
+    if (got < kHeaderSize) return fail(DS_CANNOT_READ_FILE);
+    if (!dbfFamilyOf(std::uint8_t(m_header[0]), std::uint8_t(m_header[29]), m_family))
+        return fail(DS_INVALID_DATABASE_FILE);
+    int descriptorStart = kHeaderSize, descriptorSize = kDescriptorSize;
+    if (m_family == TDbfFamily::dBase7) {
+        m_header.resize(kDBase7HeaderSize);
+        if (int code =
+                ReadAt(kHeaderSize, m_header.data() + kHeaderSize, kDBase7HeaderSize - kHeaderSize, got);
+            code != DS_OK)
+            return fail(code);
+        if (got < kDBase7HeaderSize - kHeaderSize) return fail(DS_CANNOT_READ_FILE);
+        descriptorStart = kDBase7HeaderSize, descriptorSize = kDBase7DescriptorSize;
+    }
+    if (m_header[15] == 1) return fail(DS_TABLE_CRYPTED);
+
+    m_recordCount = getU32(m_header.constData() + 4);
+    m_headerLength = getU16(m_header.constData() + 8);
+    m_recordLength = getU16(m_header.constData() + 10);
+    if (m_headerLength <= descriptorStart) return fail(DS_INVALID_DATABASE_FILE);
+
+    QByteArray descriptors(m_headerLength - descriptorStart, '\0');
+    if (int code = ReadAt(descriptorStart, descriptors.data(), descriptors.size(), got); code != DS_OK)
+        return fail(code);
+    if (got < descriptors.size()) return fail(DS_CANNOT_READ_FILE);
+
+    m_fields.clear();
+    int offset = 1;
+    const char* p = descriptors.constData();
+    const int available = int(descriptors.size());
+    for (int pos = 0; pos < available && p[pos] != kTerminator; pos += descriptorSize) {
+        // A descriptor that runs past the header length means the header is not what it says.
+        if (pos + descriptorSize > available) return fail(DS_INVALID_DATABASE_FILE);
+        const char* d = p + pos;
+        const int nameBytes = m_family == TDbfFamily::dBase7 ? 32 : 11;
+        int nameLength = int(std::find(d, d + nameBytes, '\0') - d);
+        QByteArray name(d, nameLength);
+        while (!name.isEmpty() && std::uint8_t(name.back()) <= ' ')
+            name.chop(1);
+        TDbfField f;
+        f.Name = cp1250::decode(name);
+        if (m_family == TDbfFamily::dBase7) {
+            f.Type = d[32];
+            f.Length = std::uint8_t(d[33]);
+            f.Decimals = std::uint8_t(d[34]);
+        } else {
+            f.Type = d[11];
+            f.Length = std::uint8_t(d[16]);
+            f.Decimals = std::uint8_t(d[17]);
+        }
+        f.Offset = offset;
+        offset += f.Length;
+        m_fields << f;
+    }
+    if (m_fields.isEmpty() || m_recordLength == 0 || m_recordLength < offset)
+        return fail(DS_INVALID_DATABASE_FILE);
+
+    // Only whole records count: a header that claims more than the file holds (a write cut short)
+    // shows what is there, and the next append continues right after it.
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) return fail(DS_CANNOT_READ_FILE);
+    std::int64_t size = std::int64_t(st.st_size);
+    std::int64_t whole = size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0;
+    if (std::int64_t(m_recordCount) > whole) m_recordCount = std::uint32_t(whole);
+    putU32(m_header.data() + 4, m_recordCount);
+
+    QString memoPath = path;
+    qsizetype dot = memoPath.lastIndexOf(u'.');
+    if (dot > memoPath.lastIndexOf(u'/')) memoPath.truncate(dot);
+    memoPath += m_family == TDbfFamily::FoxPro ? QStringLiteral(".fpt") : QStringLiteral(".dbt");
+    QByteArray memoNative = QFile::encodeName(memoPath);
+    if (::access(memoNative.constData(), F_OK) == 0) {
+        int mfd = ::open(memoNative.constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+        if (mfd < 0) return fail(DS_CANNOT_OPEN_FILE);
+        if (::flock(mfd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+            ::close(mfd);
+            return fail(DS_CANNOT_OPEN_FILE);
+        }
+        m_memoFd = mfd;
+    }
+    return DS_OK;
+}
+
+void TDbfFile::Close() {
+    if (m_memoFd >= 0) ::close(m_memoFd);
+    if (m_fd >= 0) ::close(m_fd);
+    m_memoFd = m_fd = -1;
+    m_fields.clear();
+    m_recordCount = 0;
+    m_cacheCount = 0;
+    m_cache.clear();
+    m_cache.shrink_to_fit();
+    m_readCount = 0;
+}
+
+void TDbfFile::SetCacheRecords(int records) {
+    m_cacheRecords = std::max(1, records);
+    m_cacheCount = 0;
+}
+
+int TDbfFile::Fetch(std::uint32_t n, bool forward, const char*& record) {
+    if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (n < 1) return DS_BEGIN_OF_FILE;
+    if (n > m_recordCount) return DS_END_OF_FILE;
+    if (m_cacheCount > 0 && n >= m_cacheFirst && n - m_cacheFirst < m_cacheCount) {
+        record = m_cache.data() + size_t(n - m_cacheFirst) * size_t(m_recordLength);
+        return DS_OK;
+    }
+    std::uint32_t block = std::uint32_t(m_cacheRecords);
+    std::uint32_t first = forward ? n : (n > block ? n - block + 1 : 1);
+    // Records past the count are not part of the table, so the block never reaches beyond it.
+    std::uint32_t count = std::min<std::uint32_t>(block, m_recordCount - first + 1);
+    size_t bytes = size_t(count) * size_t(m_recordLength);
+    if (m_cache.size() < bytes) m_cache.resize(bytes);
+    m_cacheCount = 0;
+    std::int64_t got = 0;
+    ++m_readCount;
+    if (int code = ReadAt(RecordOffset(first), m_cache.data(), std::int64_t(bytes), got); code != DS_OK)
+        return code;
+    std::uint32_t whole = std::uint32_t(got / m_recordLength);
+    m_cacheFirst = first;
+    m_cacheCount = whole;
+    if (n - first >= whole) return forward ? DS_END_OF_FILE : DS_BEGIN_OF_FILE;
+    record = m_cache.data() + size_t(n - first) * size_t(m_recordLength);
+    return DS_OK;
+}
+
+int TDbfFile::WriteHeader() {
+    putU32(m_header.data() + 4, m_recordCount);
+    return WriteAt(0, m_header.constData(), m_header.size());
+}
+
+int TDbfFile::AppendRecord(const char* record, std::uint32_t& recordNumber) {
+    if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (m_readOnly) return DS_TABLE_READ_ONLY;
+    if (m_recordCount == 0xFFFFFFFFu) return DS_CANNOT_WRITE_FILE;
+    std::uint32_t n = m_recordCount + 1;
+    if (int code = WriteAt(RecordOffset(n), record, m_recordLength); code != DS_OK) return code;
+    m_recordCount = n;
+    recordNumber = n;
+    if (int code = WriteHeader(); code != DS_OK) return code;
+    const char eof = kEofMarker;
+    return WriteAt(RecordOffset(n) + m_recordLength, &eof, 1);
+}
+
+int TDbfFile::RewriteRecord(std::uint32_t n, const char* record) {
+    if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (m_readOnly) return DS_TABLE_READ_ONLY;
+    if (n < 1 || n > m_recordCount) return DS_INVALID_PARAMETER;
+    if (int code = WriteAt(RecordOffset(n), record, m_recordLength); code != DS_OK) return code;
+    if (m_cacheCount > 0 && n >= m_cacheFirst && n - m_cacheFirst < m_cacheCount)
+        std::memcpy(m_cache.data() + size_t(n - m_cacheFirst) * size_t(m_recordLength), record,
+                    size_t(m_recordLength));
+    return DS_OK;
+}
+
+int TDbfFile::MarkDeleted(std::uint32_t n) {
+    if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (m_readOnly) return DS_TABLE_READ_ONLY;
+    if (n < 1 || n > m_recordCount) return DS_INVALID_PARAMETER;
+    const char flag = char(kDeletedFlag);
+    if (int code = WriteAt(RecordOffset(n), &flag, 1); code != DS_OK) return code;
+    if (m_cacheCount > 0 && n >= m_cacheFirst && n - m_cacheFirst < m_cacheCount)
+        m_cache[size_t(n - m_cacheFirst) * size_t(m_recordLength)] = flag;
+    return WriteHeader();
+}
+
+int TDbfFile::Zap() {
+    if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (!m_exclusive) return DS_TABLE_BUSY;
+    if (m_readOnly) return DS_TABLE_READ_ONLY;
+    m_cacheCount = 0;
+    if (::ftruncate(m_fd, off_t(m_headerLength)) != 0) return DS_CANNOT_WRITE_FILE;
+    m_recordCount = 0;
+    return WriteHeader();
+}
+
+int TDbfFile::Pack() {
+    if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (!m_exclusive) return DS_TABLE_BUSY;
+    if (m_readOnly) return DS_TABLE_READ_ONLY;
+    m_cacheCount = 0;
+    const size_t chunkRecords = size_t(m_cacheRecords);
+    std::vector<char> chunk(chunkRecords * size_t(m_recordLength));
+    std::int64_t readPos = m_headerLength, writePos = m_headerLength;
+    std::uint32_t remaining = m_recordCount, kept = 0;
+    while (remaining > 0) {
+        size_t want = std::min<size_t>(chunkRecords, remaining);
+        std::int64_t got = 0;
+        if (int code = ReadAt(readPos, chunk.data(), std::int64_t(want) * m_recordLength, got); code != DS_OK)
+            return code;
+        std::uint32_t whole = std::uint32_t(got / m_recordLength);
+        if (whole == 0) break;
+        readPos += std::int64_t(whole) * m_recordLength;
+        remaining -= whole;
+        size_t live = 0;
+        for (std::uint32_t i = 0; i < whole; ++i) {
+            const char* rec = chunk.data() + size_t(i) * size_t(m_recordLength);
+            if (std::uint8_t(rec[0]) == kDeletedFlag) continue;
+            if (live != i)
+                std::memmove(chunk.data() + live * size_t(m_recordLength), rec, size_t(m_recordLength));
+            ++live;
+        }
+        if (live > 0) {
+            std::int64_t bytes = std::int64_t(live) * m_recordLength;
+            if (writePos != readPos - std::int64_t(whole) * m_recordLength || live != whole) {
+                if (int code = WriteAt(writePos, chunk.data(), bytes); code != DS_OK) return code;
+            }
+            writePos += bytes;
+            kept += std::uint32_t(live);
+        }
+        if (whole < want) break;
+    }
+    if (::ftruncate(m_fd, off_t(writePos)) != 0) return DS_CANNOT_WRITE_FILE;
+    m_recordCount = kept;
+    return WriteHeader();
+}
+
+} // namespace kvor

@@ -1,0 +1,142 @@
+#pragma once
+// The dBase file itself: header, field descriptors, records and the end-of-file marker, the
+// encoding of field values, and the file-level operations that change a table (create, append,
+// rewrite, delete mark, Zap, Pack). Every operation returns a result code of DsConsts.h; only
+// the dataset (DsDbfTable) turns them into database errors.
+#include "tablestore/DsCP.h"
+#include "tablestore/DsConsts.h"
+#include "tablestore/DsDataSet.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <vector>
+
+namespace kvor {
+
+enum class TDbfFamily { dBase3, dBase4, dBase5, dBase7, FoxPro };
+
+// "dBase III", "dBase IV", "dBase 5", "dBase 7", "FoxPro".
+QString dbfFamilyName(TDbfFamily family);
+
+// The family of a version byte (byte 29 separates dBase III from dBase IV for 0x03); false for
+// a version byte the table store does not know.
+bool dbfFamilyOf(std::uint8_t version, std::uint8_t languageDriver, TDbfFamily& family);
+
+// One field as its descriptor describes it.
+struct TDbfField {
+    QString Name;
+    char Type = 'C'; // the type letter
+    int Length = 0;
+    int Decimals = 0;
+    int Offset = 0; // in the record; 1 for the first field, the deletion flag being byte 0
+};
+
+// The field type a dataset shows for a type letter.
+TFieldType dbfFieldType(char letter);
+
+// The descriptors a new table gets for field definitions (hidden ones skipped): DS_OK, or
+// DS_INVALID_FIELD_TYPE, DS_INVALID_FIELD_SIZE, DS_INVALID_PARAMETER (no fields).
+int dbfDescriptorsFor(const TFieldDefs& defs, QList<TDbfField>& fields);
+
+// The file of a table: the folder (a '\' is taken as a folder separator, a missing separator is
+// added; empty means the current folder) and the table name with its extension replaced by ".dbf".
+QString dbfTablePath(const QString& directory, const QString& tableName);
+
+class TDbfFile {
+public:
+    static constexpr std::uint8_t kDeletedFlag = '*';
+    static constexpr std::uint8_t kLiveFlag = ' ';
+    static constexpr char kTerminator = 0x0D;
+    static constexpr char kEofMarker = 0x1A;
+
+    TDbfFile() = default;
+    ~TDbfFile();
+    TDbfFile(const TDbfFile&) = delete;
+    TDbfFile& operator=(const TDbfFile&) = delete;
+
+    // Creates the file (replacing one of that name) with no records. Every definition is checked
+    // before the file is touched, so a refused definition leaves an existing file as it was.
+    static int Create(const QString& path, CP_TYPE codePage, const TFieldDefs& defs);
+
+    // Opens the file and reads its header and descriptors. An exclusive table takes an exclusive
+    // advisory lock, a shared one a shared lock; either fails at once with DS_CANNOT_OPEN_FILE
+    // when another opener holds a conflicting lock.
+    int Open(const QString& path, bool readOnly, bool exclusive, int cacheRecords, CP_TYPE codePage);
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    bool ReadOnly() const { return m_readOnly; }
+    bool Exclusive() const { return m_exclusive; }
+    bool HasMemoFile() const { return m_memoFd >= 0; }
+    std::uint8_t Version() const { return std::uint8_t(m_header[0]); }
+    TDbfFamily Family() const { return m_family; }
+    std::uint8_t LanguageDriver() const { return std::uint8_t(m_header[29]); }
+    int HeaderLength() const { return m_headerLength; }
+    int RecordLength() const { return m_recordLength; }
+    std::uint32_t RecordCount() const { return m_recordCount; }
+    const QList<TDbfField>& Fields() const { return m_fields; }
+    // The header as held in memory (32 bytes, 68 for the dBase 7 family).
+    const QByteArray& Header() const { return m_header; }
+
+    CP_TYPE CodePage() const { return m_codePage; }
+    void SetCodePage(CP_TYPE codePage) { m_codePage = codePage; }
+
+    // The record cache: one block of consecutive records, filled only on a miss.
+    int CacheRecords() const { return m_cacheRecords; }
+    void SetCacheRecords(int records);
+    void InvalidateCache() { m_cacheCount = 0; }
+    // How many times the record area was read into the cache since the file was opened.
+    std::uint64_t ReadCount() const { return m_readCount; }
+    // Points record at record n (from 1) through the cache. Moving forwards a missing block
+    // starts at n, moving backwards it ends at n. DS_BEGIN_OF_FILE / DS_END_OF_FILE when the
+    // record is not there.
+    int Fetch(std::uint32_t n, bool forward, const char*& record);
+
+    int AppendRecord(const char* record, std::uint32_t& recordNumber);
+    int RewriteRecord(std::uint32_t n, const char* record);
+    int MarkDeleted(std::uint32_t n);
+    int Zap();
+    int Pack();
+
+    // The value of field i (from 0) of a record: an invalid QVariant for null.
+    QVariant ReadField(const char* record, int i) const;
+    // Encodes a value (already of the field's type) into field i of a record. Raises
+    // EDatabaseError for a value the field cannot hold (a number wider than the field, a date
+    // outside the years 1 to 9999); the record is then unchanged.
+    void WriteField(char* record, int i, const QVariant& value) const;
+
+    // The same codec for a descriptor that belongs to no open file (creation checks, tests).
+    static QVariant decodeField(const TDbfField& field, const char* bytes, CP_TYPE codePage);
+    static QByteArray encodeField(const TDbfField& field, const QVariant& value, CP_TYPE codePage);
+
+private:
+    int WriteHeader();
+    int ReadAt(std::int64_t offset, char* data, std::int64_t size, std::int64_t& got) const;
+    int WriteAt(std::int64_t offset, const char* data, std::int64_t size) const;
+    std::int64_t RecordOffset(std::uint32_t n) const {
+        return std::int64_t(m_headerLength) + std::int64_t(n - 1) * m_recordLength;
+    }
+
+    int m_fd = -1;
+    int m_memoFd = -1;
+    bool m_readOnly = false;
+    bool m_exclusive = false;
+    TDbfFamily m_family = TDbfFamily::dBase3;
+    QByteArray m_header;
+    int m_headerLength = 0;
+    int m_recordLength = 0;
+    std::uint32_t m_recordCount = 0;
+    QList<TDbfField> m_fields;
+    CP_TYPE m_codePage = ascii_ANSI;
+
+    int m_cacheRecords = 10;
+    std::vector<char> m_cache;
+    std::uint32_t m_cacheFirst = 0;
+    std::uint32_t m_cacheCount = 0;
+    std::uint64_t m_readCount = 0;
+};
+
+} // namespace kvor
