@@ -1,0 +1,311 @@
+#include "server/ZQuery.h"
+
+#include "platform/Cp1250.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <errmsg.h>
+#include <memory>
+#include <mysql.h>
+
+namespace kvor {
+
+namespace {
+
+constexpr unsigned kBinaryCharset = 63;
+
+struct ResultDeleter {
+    void operator()(MYSQL_RES* r) const { mysql_free_result(r); }
+};
+
+unsigned charMaxLen(unsigned charsetnr) {
+    if (const MARIADB_CHARSET_INFO* cs = mariadb_get_charset_by_nr(charsetnr))
+        return cs->char_maxlen > 0 ? cs->char_maxlen : 1;
+    return 1;
+}
+
+TFieldDef defFromColumn(const MYSQL_FIELD& f, int fieldNo) {
+    TFieldDef d;
+    d.Name = cp1250::decode(QByteArrayView(f.name, f.name_length));
+    d.FieldNo = fieldNo;
+    const bool isUnsigned = f.flags & UNSIGNED_FLAG;
+    const bool binary = f.charsetnr == kBinaryCharset;
+    switch (f.type) {
+    case MYSQL_TYPE_TINY:
+    case MYSQL_TYPE_YEAR:
+        d.DataType = ftSmallint;
+        break;
+    case MYSQL_TYPE_SHORT:
+        d.DataType = isUnsigned ? ftInteger : ftSmallint;
+        break;
+    case MYSQL_TYPE_INT24:
+        d.DataType = ftInteger;
+        break;
+    case MYSQL_TYPE_LONG:
+        d.DataType = isUnsigned ? ftLargeint : ftInteger;
+        break;
+    case MYSQL_TYPE_LONGLONG:
+    case MYSQL_TYPE_BIT:
+        d.DataType = ftLargeint;
+        break;
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL:
+    case MYSQL_TYPE_FLOAT:
+    case MYSQL_TYPE_DOUBLE:
+        d.DataType = ftFloat;
+        break;
+    case MYSQL_TYPE_DATE:
+    case MYSQL_TYPE_NEWDATE:
+        d.DataType = ftDate;
+        break;
+    case MYSQL_TYPE_TIME:
+    case MYSQL_TYPE_TIME2:
+        d.DataType = ftTime;
+        break;
+    case MYSQL_TYPE_DATETIME:
+    case MYSQL_TYPE_DATETIME2:
+    case MYSQL_TYPE_TIMESTAMP:
+    case MYSQL_TYPE_TIMESTAMP2:
+        d.DataType = ftDateTime;
+        break;
+    case MYSQL_TYPE_TINY_BLOB:
+    case MYSQL_TYPE_MEDIUM_BLOB:
+    case MYSQL_TYPE_LONG_BLOB:
+    case MYSQL_TYPE_BLOB:
+    case MYSQL_TYPE_GEOMETRY:
+        d.DataType = binary ? ftBlob : ftMemo;
+        break;
+    case MYSQL_TYPE_JSON:
+        d.DataType = ftMemo;
+        break;
+    case MYSQL_TYPE_NULL:
+        d.DataType = ftString;
+        d.Size = 1;
+        break;
+    case MYSQL_TYPE_VARCHAR:
+    case MYSQL_TYPE_VAR_STRING:
+    case MYSQL_TYPE_STRING:
+    case MYSQL_TYPE_ENUM:
+    case MYSQL_TYPE_SET:
+    default:
+        if (binary && !(f.flags & (ENUM_FLAG | SET_FLAG))) {
+            d.DataType = f.type == MYSQL_TYPE_STRING ? ftBytes : ftVarBytes;
+            d.Size = int(f.length);
+        } else {
+            d.DataType = ftString;
+            d.Size = qMax(1, int(f.length / charMaxLen(f.charsetnr)));
+        }
+        break;
+    }
+    return d;
+}
+
+QDate parseDate(QByteArrayView s) {
+    // "2012-03-05"; the zero date and partial zero dates are no date.
+    if (s.size() < 10) return {};
+    int y = s.sliced(0, 4).toInt(), m = s.sliced(5, 2).toInt(), d = s.sliced(8, 2).toInt();
+    QDate date(y, m, d);
+    return date;
+}
+
+QTime parseTime(QByteArrayView s) {
+    // "12:34:56" or "12:34:56.123456"; durations beyond a day are no time of day.
+    QList<QByteArrayView> parts;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= s.size(); ++i)
+        if (i == s.size() || s[i] == ':') {
+            parts << s.sliced(start, i - start);
+            start = i + 1;
+        }
+    if (parts.size() != 3) return {};
+    QByteArrayView secs = parts[2];
+    int ms = 0;
+    if (qsizetype dot = secs.indexOf('.'); dot >= 0) {
+        QByteArray frac = secs.sliced(dot + 1).toByteArray().leftJustified(3, '0').left(3);
+        ms = frac.toInt();
+        secs = secs.first(dot);
+    }
+    return QTime(parts[0].toInt(), parts[1].toInt(), secs.toInt(), ms);
+}
+
+QVariant valueOf(const TFieldDef& d, const char* data, unsigned long length) {
+    if (!data) return {};
+    QByteArrayView bytes(data, qsizetype(length));
+    switch (d.DataType) {
+    case ftSmallint:
+    case ftInteger:
+        return bytes.toInt();
+    case ftLargeint:
+        if (bytes.size() <= 8 && !bytes.isEmpty() && !(bytes[0] >= '0' && bytes[0] <= '9') &&
+            bytes[0] != '-') {
+            // BIT values come as big-endian bytes.
+            qint64 v = 0;
+            for (char c : bytes)
+                v = (v << 8) | quint8(c);
+            return v;
+        }
+        return bytes.toLongLong();
+    case ftFloat:
+        return bytes.toDouble();
+    case ftDate: {
+        QDate date = parseDate(bytes);
+        return date.isValid() ? QVariant(date) : QVariant();
+    }
+    case ftTime: {
+        QTime t = parseTime(bytes);
+        return t.isValid() ? QVariant(t) : QVariant();
+    }
+    case ftDateTime: {
+        QDate date = parseDate(bytes);
+        if (!date.isValid()) return {};
+        QTime t = bytes.size() > 11 ? parseTime(bytes.sliced(11)) : QTime(0, 0);
+        return QDateTime(date, t.isValid() ? t : QTime(0, 0));
+    }
+    case ftBlob:
+    case ftBytes:
+    case ftVarBytes:
+        return bytes.toByteArray();
+    default:
+        return cp1250::decode(bytes);
+    }
+}
+
+} // namespace
+
+TZQuery::TZQuery(QObject* parent) : TDataSet(parent) {}
+
+TZQuery::~TZQuery() = default;
+
+QString TZQuery::SQLText() const {
+    return m_sql.join(QStringLiteral("\r\n"));
+}
+
+void TZQuery::ExecSQL() {
+    if (!m_connection) throw EDatabaseError::prefixed(Name(), QStringLiteral("Chybí spojení"));
+    m_connection->ExecuteDirect(SQLText());
+}
+
+void TZQuery::InternalOpen() {
+    if (!m_connection) throw EDatabaseError::prefixed(Name(), QStringLiteral("Chybí spojení"));
+    m_connection->CheckConnected();
+    MYSQL* m = m_connection->Handle();
+    const QByteArray bytes = cp1250::encode(SQLText());
+    if (mysql_real_query(m, bytes.constData(), bytes.size()) != 0) m_connection->RaiseLastError();
+    std::unique_ptr<MYSQL_RES, ResultDeleter> res(mysql_store_result(m));
+    if (!res) {
+        if (mysql_field_count(m) != 0) m_connection->RaiseLastError();
+        throw EDatabaseError::prefixed(Name(), QStringLiteral("Příkaz nevrátil žádná data"));
+    }
+    const unsigned columns = mysql_num_fields(res.get());
+    const MYSQL_FIELD* fields = mysql_fetch_fields(res.get());
+    TFieldDefs& defs = FieldDefs();
+    defs.clear();
+    for (unsigned i = 0; i < columns; ++i)
+        defs << defFromColumn(fields[i], int(i) + 1);
+    m_rows.clear();
+    m_rows.reserve(size_t(mysql_num_rows(res.get())));
+    while (MYSQL_ROW row = mysql_fetch_row(res.get())) {
+        const unsigned long* lengths = mysql_fetch_lengths(res.get());
+        std::vector<QVariant> values;
+        values.reserve(columns);
+        for (unsigned i = 0; i < columns; ++i)
+            values.push_back(valueOf(defs[qsizetype(i)], row[i], lengths[i]));
+        m_rows.push_back(std::move(values));
+    }
+    // Further results of the same statement would block the connection; there are none for
+    // single statements, but read them off all the same.
+    res.reset();
+    while (mysql_next_result(m) == 0)
+        if (MYSQL_RES* more = mysql_store_result(m)) mysql_free_result(more);
+    m_current = -1;
+}
+
+void TZQuery::InternalClose() {
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_current = -1;
+}
+
+bool TZQuery::InternalFirst() {
+    if (m_rows.empty()) return false;
+    m_current = 0;
+    return true;
+}
+
+bool TZQuery::InternalLast() {
+    if (m_rows.empty()) return false;
+    m_current = int(m_rows.size()) - 1;
+    return true;
+}
+
+bool TZQuery::InternalNext() {
+    if (m_current + 1 >= int(m_rows.size())) return false;
+    ++m_current;
+    return true;
+}
+
+bool TZQuery::InternalPrior() {
+    if (m_current <= 0) return false;
+    --m_current;
+    return true;
+}
+
+TBookmark TZQuery::GetBookmark() const {
+    if (!InternalHasRecord()) return {};
+    // Big-endian, so that comparing bookmarks as bytes orders them by row.
+    quint32 row = quint32(m_current);
+    TBookmark b(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        b[i] = char((row >> (8 * (3 - i))) & 0xff);
+    return b;
+}
+
+bool TZQuery::InternalGotoBookmark(const TBookmark& bookmark) {
+    if (bookmark.size() != 4) return false;
+    quint32 row = 0;
+    for (int i = 0; i < 4; ++i)
+        row = (row << 8) | quint8(bookmark[i]);
+    if (row >= m_rows.size()) return false;
+    m_current = int(row);
+    return true;
+}
+
+bool TZQuery::InternalHasRecord() const {
+    return m_current >= 0 && m_current < int(m_rows.size());
+}
+
+int TZQuery::RecNo() const {
+    return InternalHasRecord() ? m_current + 1 : 0;
+}
+
+int TZQuery::RecordCount() const {
+    return int(m_rows.size());
+}
+
+QVariant TZQuery::GetFieldValue(const TField& field) const {
+    if (!InternalHasRecord()) return {};
+    const auto& row = m_rows[size_t(m_current)];
+    int i = field.Def().FieldNo - 1;
+    return i >= 0 && i < int(row.size()) ? row[size_t(i)] : QVariant();
+}
+
+// The query is read-only: TDataSet refuses every change through CanModify() before these are reached.
+void TZQuery::InternalInitRecord(bool) {
+    CheckCanModify();
+}
+void TZQuery::InternalEdit() {
+    CheckCanModify();
+}
+void TZQuery::InternalPost() {
+    CheckCanModify();
+}
+void TZQuery::InternalCancel() {}
+void TZQuery::InternalDelete() {
+    CheckCanModify();
+}
+void TZQuery::SetFieldValueInternal(const TField&, const QVariant&) {
+    CheckCanModify();
+}
+
+} // namespace kvor

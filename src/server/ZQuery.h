@@ -1,0 +1,62 @@
+#pragma once
+// The query (component ZQuery1): runs one statement on the connection, either without a result
+// (ExecSQL) or as a read-only dataset over the whole stored result (Open). Field definitions come
+// from the result's columns, so that a memory table loaded from it takes the structure over exactly:
+// VARCHAR/CHAR ftString of the column's width, integers ftSmallint/ftInteger/ftLargeint, DECIMAL,
+// FLOAT and DOUBLE ftFloat, DATE ftDate, TIME ftTime, DATETIME/TIMESTAMP ftDateTime, TEXT ftMemo,
+// BLOB ftBlob (its value the raw bytes).
+#include "server/ZConnection.h"
+#include "tablestore/DsDataSet.h"
+
+#include <QStringList>
+#include <vector>
+
+namespace kvor {
+
+class TZQuery : public TDataSet {
+    Q_OBJECT
+public:
+    explicit TZQuery(QObject* parent = nullptr);
+    ~TZQuery() override;
+
+    TZConnection* Connection() const { return m_connection; }
+    void SetConnection(TZConnection* connection) { m_connection = connection; }
+
+    // The statement as lines; they are joined by CR LF when sent.
+    QStringList& SQL() { return m_sql; }
+    const QStringList& SQL() const { return m_sql; }
+    QString SQLText() const;
+
+    // Executes the statement without keeping a result. Raises ESqlError.
+    void ExecSQL();
+
+    int RecNo() const override;
+    int RecordCount() const override;
+    TBookmark GetBookmark() const override;
+    bool CanModify() const override { return false; }
+    QVariant GetFieldValue(const TField& field) const override;
+
+protected:
+    void InternalOpen() override;
+    void InternalClose() override;
+    bool InternalFirst() override;
+    bool InternalLast() override;
+    bool InternalNext() override;
+    bool InternalPrior() override;
+    bool InternalGotoBookmark(const TBookmark& bookmark) override;
+    bool InternalHasRecord() const override;
+    void InternalInitRecord(bool append) override;
+    void InternalEdit() override;
+    void InternalPost() override;
+    void InternalCancel() override;
+    void InternalDelete() override;
+    void SetFieldValueInternal(const TField& field, const QVariant& value) override;
+
+private:
+    TZConnection* m_connection = nullptr;
+    QStringList m_sql;
+    std::vector<std::vector<QVariant>> m_rows;
+    int m_current = -1;
+};
+
+} // namespace kvor
