@@ -1,0 +1,150 @@
+#include "report/ReportPaint.h"
+
+#include "report/ReportFonts.h"
+
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+namespace kvor {
+
+namespace {
+
+int textFlags(const TPrimitive& p) {
+    int flags = Qt::AlignTop;
+    switch (p.Alignment) {
+    case TAlignment::Left:
+        flags |= Qt::AlignLeft;
+        break;
+    case TAlignment::Right:
+        flags |= Qt::AlignRight;
+        break;
+    case TAlignment::Center:
+        flags |= Qt::AlignHCenter;
+        break;
+    }
+    flags |= p.WordWrap ? int(Qt::TextWordWrap) : int(Qt::TextSingleLine);
+    return flags;
+}
+
+QRectF units(const QRectF& mm) {
+    return QRectF(mm.x() * reportUnitsPerMm, mm.y() * reportUnitsPerMm, mm.width() * reportUnitsPerMm,
+                  mm.height() * reportUnitsPerMm);
+}
+
+void paintText(QPainter& painter, const TPrimitive& p) {
+    const QRectF box = units(p.Box);
+    painter.save();
+    painter.setFont(reportQFont(p.Font));
+    painter.setPen(Qt::black);
+    if (p.Kind == TPrimitiveKind::RotatedText) {
+        // Reads from bottom to top: the text's left end at the box's bottom.
+        painter.setClipRect(box, Qt::IntersectClip);
+        if (p.Opaque) painter.fillRect(box, Qt::white);
+        painter.translate(box.left(), box.bottom());
+        painter.rotate(-90);
+        painter.drawText(QRectF(0, 0, box.height(), box.width()), textFlags(p), p.Text);
+    } else if (p.WordWrap) {
+        painter.setClipRect(box, Qt::IntersectClip);
+        if (p.Opaque) painter.fillRect(box, Qt::white);
+        painter.drawText(box, textFlags(p), p.Text);
+    } else {
+        // Auto-sized: the box is the text's own extent, placed by the renderer.
+        if (p.Opaque) painter.fillRect(box, Qt::white);
+        painter.drawText(box, (textFlags(p) & ~Qt::AlignHorizontal_Mask) | Qt::AlignLeft | Qt::TextDontClip,
+                         p.Text);
+    }
+    painter.restore();
+}
+
+void paintImage(QPainter& painter, const TPrimitive& p) {
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setClipRect(units(p.Box), Qt::IntersectClip);
+    painter.drawImage(units(p.ImageRect), p.Image);
+    painter.restore();
+}
+
+void paintShape(QPainter& painter, const TPrimitive& p) {
+    painter.save();
+    QPen pen(Qt::black, p.PenWidth * reportUnitsPerMm, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const QRectF box = units(p.Box);
+    if (p.Kind == TPrimitiveKind::Rectangle)
+        painter.drawRect(box);
+    else
+        painter.drawLine(box.topLeft(), box.bottomRight());
+    painter.restore();
+}
+
+} // namespace
+
+void paintPage(QPainter& painter, const TRenderedPage& page, double dotsPerMm) {
+    painter.save();
+    painter.scale(dotsPerMm / reportUnitsPerMm, dotsPerMm / reportUnitsPerMm);
+    for (const TPrimitive& p : page.Items) {
+        switch (p.Kind) {
+        case TPrimitiveKind::Text:
+        case TPrimitiveKind::RotatedText:
+            paintText(painter, p);
+            break;
+        case TPrimitiveKind::Image:
+            paintImage(painter, p);
+            break;
+        case TPrimitiveKind::Rectangle:
+        case TPrimitiveKind::Line:
+            paintShape(painter, p);
+            break;
+        }
+    }
+    painter.restore();
+}
+
+namespace {
+
+QPageLayout reportPageLayout(const TRenderedReport& report) {
+    return QPageLayout(QPageSize(report.PaperSize, QPageSize::Millimeter), QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+// Paints every page on a device that is already set up; newPage() starts the next page.
+template <class Device> void paintPages(const TRenderedReport& report, Device& device, QPainter& painter) {
+    const double dotsPerMm = device.resolution() / 25.4;
+    for (int i = 0; i < report.pageCount(); ++i) {
+        if (i > 0) device.newPage();
+        paintPage(painter, report.Pages[i], dotsPerMm);
+    }
+}
+
+} // namespace
+
+void exportPdf(const TRenderedReport& report, const QString& fileName) {
+    QPdfWriter writer(fileName);
+    writer.setTitle(report.Title);
+    writer.setCreator(QStringLiteral("Kvor Pro"));
+    writer.setResolution(1200);
+    writer.setPageLayout(reportPageLayout(report));
+    QPainter painter;
+    if (!painter.begin(&writer)) throw EReportError(QStringLiteral("Soubor %1 nelze zapsat.").arg(fileName));
+    paintPages(report, writer, painter);
+    if (!painter.end()) throw EReportError(QStringLiteral("Soubor %1 nelze zapsat.").arg(fileName));
+}
+
+void preparePrinter(QPrinter& printer, const TRenderedReport& report) {
+    printer.setFullPage(true);
+    printer.setPageLayout(reportPageLayout(report));
+    printer.setCopyCount(std::max(1, report.Copies));
+    printer.setDuplex(report.Duplex ? QPrinter::DuplexLongSide : QPrinter::DuplexNone);
+    printer.setDocName(report.Title);
+}
+
+void printReport(const TRenderedReport& report, QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer)) throw EReportError(QStringLiteral("Tisk nelze zahájit."));
+    paintPages(report, printer, painter);
+    painter.end();
+}
+
+} // namespace kvor
