@@ -1,0 +1,150 @@
+#include "server/CodeLists.h"
+
+#include "platform/CzechLocale.h"
+#include "platform/EmptyDate.h"
+#include "server/ServerSql.h"
+#include "tablestore/DsDbfTable.h"
+#include "tablestore/DsMemTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <exception>
+#include <filesystem>
+
+namespace kvor {
+
+namespace {
+
+const QString kSection = QStringLiteral("UpdateTable");
+const QString kKey = QStringLiteral("odruda");
+
+QDateTime serverChangeTime(TServerLink& link) {
+    TZQuery& q = link.ZQuery1;
+    q.Close();
+    q.SQL() = QStringList{sql::kOdrudaStatus};
+    q.Open();
+    // No row or no time: day zero, as an empty date-time reads.
+    QDateTime t = q.IsEmpty() ? QDateTime(emptyDate(), QTime(0, 0))
+                              : q.FieldByName(QStringLiteral("Update_time"))->AsDateTime();
+    q.Close();
+    return t;
+}
+
+void replaceFile(const QString& from, const QString& to) {
+    std::error_code ec;
+    std::filesystem::rename(from.toStdString(), to.toStdString(), ec);
+    if (ec)
+        throw EDatabaseError(
+            QStringLiteral("Soubor %1 nelze nahradit: %2").arg(to, QString::fromStdString(ec.message())));
+}
+
+// One list: the query's result through DsMemTable1 into a new file, which then takes the place of
+// the old one (with its memo file, if the server's columns needed one).
+void rebuildList(TServerLink& link, const TCodeListTables& t, const QString& query, const QString& fileName) {
+    TZQuery& q = link.ZQuery1;
+    t.DsMemTable1->Close();
+    t.DsDbfTable1->Close();
+    q.Close();
+    q.SQL() = QStringList{query};
+    q.Open();
+    t.DsMemTable1->LoadRecords(q, 0, false);
+    q.Close();
+
+    const QDir folder(t.Database->DatabaseName());
+    const QString base = QFileInfo(fileName).completeBaseName();
+    const QString newName = base + QStringLiteral("_nove.dbf");
+    for (const char* ext : {".dbf", ".dbt", ".fpt"})
+        QFile::remove(folder.filePath(base + "_nove" + ext));
+
+    t.DsDbfTable1->SetDatabase(t.Database);
+    t.DsDbfTable1->SetTableName(newName);
+    t.DsDbfTable1->SetFieldDefs(t.DsMemTable1->FieldDefs());
+    t.DsDbfTable1->SetExclusive(true);
+    t.DsDbfTable1->CreateTable();
+    t.DsMemTable1->SaveRecords(*t.DsDbfTable1, 0);
+    t.DsMemTable1->Close();
+    t.DsDbfTable1->Close();
+
+    for (const char* ext : {".dbt", ".fpt"}) {
+        const QString newMemo = folder.filePath(base + "_nove" + ext);
+        const QString oldMemo = folder.filePath(base + ext);
+        if (QFile::exists(newMemo))
+            replaceFile(newMemo, oldMemo);
+        else
+            QFile::remove(oldMemo);
+    }
+    replaceFile(folder.filePath(newName), folder.filePath(base + QStringLiteral(".dbf")));
+}
+
+bool loadVarieties(const TCodeListTables& t) {
+    t.DsDbfTable33->Close();
+    t.DsMemTable33->Close();
+    t.DsDbfTable33->SetDatabase(t.Database);
+    t.DsDbfTable33->SetTableName(QStringLiteral("cenik.dbf"));
+    if (!QFile::exists(t.DsDbfTable33->TablePath())) return false;
+    t.DsDbfTable33->SetExclusive(false);
+    t.DsMemTable33->LoadRecords(*t.DsDbfTable33, 0, false);
+    t.DsDbfTable33->Close();
+    t.DsMemTable33->Open();
+    return true;
+}
+
+struct FinishGuard {
+    const TCodeListHooks& hooks;
+    ~FinishGuard() {
+        if (hooks.RebuildFinished) hooks.RebuildFinished();
+    }
+};
+
+} // namespace
+
+QDateTime storedCodeListTime(const QString& iniPath) {
+    const QString text = profile::readString(iniPath, kSection, kKey);
+    if (auto t = czech::parseDateTime(text)) return *t;
+    return QDateTime(QDate::currentDate().addDays(-999), QTime(0, 0));
+}
+
+TCodeListOutcome aDBF(TServerLink& link, const TCodeListTables& t, bool startupMode, const QString& iniPath,
+                      const TCodeListHooks& hooks) {
+    TCodeListOutcome out;
+    t.DsDbfTable33->Close();
+    t.DsMemTable33->Close();
+    t.DbfAd->Close();
+
+    std::exception_ptr failure;
+    if (link.TestSQLjakje()) {
+        out.Online = true;
+        try {
+            link.SetUpSession();
+            const QDateTime serverTime = serverChangeTime(link);
+            const QDateTime stored = storedCodeListTime(iniPath);
+            if (!startupMode || serverTime != stored) {
+                if (hooks.RebuildStarted) hooks.RebuildStarted();
+                FinishGuard finish{hooks};
+                rebuildList(link, t, sql::kVarietyQuery, QStringLiteral("cenik.dbf"));
+                rebuildList(link, t, sql::kAddressQuery, QStringLiteral("zadostad.dbf"));
+                link.ZQuery1.Close();
+                // Stored only now: a rebuild that did not finish is tried again at the next start.
+                profile::writeString(iniPath, kSection, kKey, czech::formatDateTime(serverTime));
+                out.Rebuilt = true;
+            }
+        } catch (...) {
+            failure = std::current_exception();
+            link.ZQuery1.Close();
+            t.DsMemTable1->Close();
+            t.DsDbfTable1->Close();
+        }
+    }
+
+    // The editor always works from the local files, whatever happened above.
+    try {
+        out.VarietiesLoaded = loadVarieties(t);
+    } catch (...) {
+        if (!failure) throw;
+    }
+    if (failure) std::rethrow_exception(failure);
+    return out;
+}
+
+} // namespace kvor
