@@ -2,3 +2,7 @@
 kvor_test(tst_dataset SOURCES tst_dataset.cpp LIBS kvor_tablestore LABELS tablestore)
 kvor_test(tst_memtable SOURCES tst_memtable.cpp LIBS kvor_tablestore LABELS tablestore)
 add_dependencies(kvor_sanitized_tests tst_dataset tst_memtable)
+if(EXISTS ${PROJECT_SOURCE_DIR}/src/tablestore/DsDbfTable.h)
+    kvor_test(tst_memtable_dbf SOURCES tst_memtable_dbf.cpp LIBS kvor_tablestore LABELS tablestore)
+    add_dependencies(kvor_sanitized_tests tst_memtable_dbf)
+endif()
