@@ -293,6 +293,9 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
     }
     case 'N':
     case 'F': {
+        // Asterisks are what dBase writers put where a number did not fit and what some put for
+        // null: either way there is no number to show, and 0 would be a wrong one.
+        if (std::all_of(p, p + n, [](char c) { return c == '*' || c == ' '; })) return QVariant();
         double v = 0.0;
         if (!parseNumber(p, std::min(n, 32), v)) v = 0.0;
         return v;

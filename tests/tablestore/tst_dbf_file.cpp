@@ -363,7 +363,10 @@ private slots:
         QTest::newRow("N sign and exponent")
             << QByteArray("N8") << QByteArray("  -1.5e2") << QVariant(-150.0);
         QTest::newRow("N garbage is 0") << QByteArray("N8") << QByteArray("  12,50 ") << QVariant(0.0);
-        QTest::newRow("N stars are 0") << QByteArray("N4") << QByteArray("****") << QVariant(0.0);
+        QTest::newRow("N stars are null") << QByteArray("N4") << QByteArray("****") << QVariant();
+        QTest::newRow("N right-aligned stars are null")
+            << QByteArray("N6") << QByteArray("  ****") << QVariant();
+        QTest::newRow("N star among digits is 0") << QByteArray("N4") << QByteArray("1*23") << QVariant(0.0);
         QTest::newRow("N only a sign is 0") << QByteArray("N4") << QByteArray("   -") << QVariant(0.0);
         QTest::newRow("N blank is null") << QByteArray("N4") << QByteArray("    ") << QVariant();
         QTest::newRow("C cut at zero byte")
