@@ -2,6 +2,7 @@
 #include "platform/Cp1250.h"
 #include "server/ServerLink.h"
 #include "support/VendorDb.h"
+#include "tablestore/DsMemTable.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
@@ -29,6 +30,8 @@ private slots:
     void resultColumnsMapToFieldTypes();
     void textTravelsAsWindows1250();
     void queryIsAReadOnlyCursor();
+    void memTableTakesTheStructureOver();
+    void blobFieldGivesTheRawBytes();
     void statementErrorCarriesTheServerMessage();
     void splitStatements_data();
     void splitStatements();
@@ -239,6 +242,42 @@ void TstServerLink::queryIsAReadOnlyCursor() {
     QVERIFY(q.Eof());
     QCOMPARE(q.FieldCount(), 2);
     QVERIFY(q.FieldByName(u"NAZEV"_s)->IsNull());
+}
+
+void TstServerLink::memTableTakesTheStructureOver() {
+    TVendorDb db;
+    TZQuery& q = db.link().ZQuery1;
+    q.SQL() = QStringList{u"select * from zadostadre order by adresa"_s};
+    TDsMemTable mem;
+    mem.SetName(u"DsMemTable1"_s);
+    QCOMPARE(mem.LoadRecords(q, 0, false), 10);
+    QVERIFY(!q.Active()); // a closed source is closed again
+    QCOMPARE(mem.FieldDefs(), q.FieldDefs());
+    QStringList names;
+    for (const TFieldDef& d : mem.FieldDefs())
+        names << u"%1:%2:%3"_s.arg(d.Name, fieldTypeName(d.DataType)).arg(d.Size);
+    QCOMPARE(names, (QStringList{u"adresa:ftString:80"_s, u"ico:ftString:12"_s, u"ulice:ftString:40"_s,
+                                 u"psc:ftString:6"_s, u"obec:ftString:40"_s, u"pracoviste:ftInteger:0"_s,
+                                 u"poplatek:ftFloat:0"_s, u"platnostod:ftDate:0"_s}));
+    mem.First();
+    QCOMPARE(mem.FieldByName(u"adresa"_s)->AsString(), u"Osiva Haná a.s., laboratoř Kroměříž"_s);
+    QCOMPARE(mem.FieldByName(u"poplatek"_s)->AsFloat(), 640.0);
+}
+
+void TstServerLink::blobFieldGivesTheRawBytes() {
+    TVendorDb db;
+    TZQuery& q = db.link().ZQuery1;
+    q.SQL() = QStringList{u"select obsah, length(obsah) as delka from kvor_doklady where typ = 19"_s,
+                          u" AND ICO = '26789123'"_s, u" AND cislodokladu = '12/0457'"_s};
+    q.Open();
+    QCOMPARE(q.RecordCount(), 1);
+    const TField* obsah = q.FieldByName(u"obsah"_s);
+    QCOMPARE(obsah->DataType(), ftBlob);
+    const QByteArray pdf = obsah->AsBytes();
+    QCOMPARE(pdf.size(), q.FieldByName(u"delka"_s)->AsInteger());
+    QVERIFY(pdf.startsWith("%PDF-1."));
+    QVERIFY(pdf.trimmed().endsWith("%%EOF"));
+    q.Close();
 }
 
 void TstServerLink::statementErrorCarriesTheServerMessage() {

@@ -1,0 +1,816 @@
+// The operations of the vendor server link against the real vendor database: submission, export,
+// code list refresh, company lookup, hostile text, and failures in the middle of a script.
+#include "RequestFixture.h"
+#include "platform/Cp1250.h"
+#include "platform/CzechLocale.h"
+#include "server/CodeLists.h"
+#include "server/CompanyLookup.h"
+#include "server/ExportQueue.h"
+#include "server/Submission.h"
+#include "support/VendorDb.h"
+#include "tablestore/DsDbfTable.h"
+#include "tablestore/DsMemTable.h"
+
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <atomic>
+#include <thread>
+
+using namespace kvor;
+using namespace kvor::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Rows of earlier runs may still be in the database: every test takes keys of its own.
+QString uniqueIco() {
+    static int next = QRandomGenerator::global()->bounded(1000000);
+    return QString::number(70000000 + (next++ % 10000000));
+}
+
+int uniqueIdFirma() {
+    static int next = QRandomGenerator::global()->bounded(100000, 1000000);
+    return next++;
+}
+
+TServerConfig unreachableConfig() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    TServerConfig c = vendorDbConfig();
+    c.Port = probe.serverPort();
+    return c; // the probe closes here, so nothing listens on that port
+}
+
+QString expectedIdTrivan(const QString& ico, qint64 id) {
+    // LPAD cuts a longer number to its first eight characters.
+    return ico + u"33"_s + QString::number(id).rightJustified(8, u'0', true);
+}
+
+QString hexOf(const QString& text) {
+    return QString::fromLatin1(cp1250::encode(text).toHex().toUpper());
+}
+
+// A program folder with its data folder, the request table and the export queue.
+struct Workplace {
+    QTemporaryDir dir;
+    TDsDatabase database;
+    TDsDbfTable Dbf5, DbfEx;
+
+    Workplace() {
+        QDir(dir.path()).mkpath(u"data"_s);
+        database.SetName(u"Database1"_s);
+        database.SetDatabaseName(dir.filePath(u"data"_s));
+        create(Dbf5, u"Dbf5"_s, u"zadost.dbf"_s);
+        create(DbfEx, u"DbfEx"_s, u"zadostex.dbf"_s);
+    }
+    QString folder() const { return dir.path(); }
+    QString dataFile(const QString& name) const { return dir.filePath(u"data/"_s + name); }
+
+    void create(TDsDbfTable& t, const QString& name, const QString& file) {
+        t.SetName(name);
+        t.SetDatabase(&database);
+        t.SetTableName(file);
+        t.SetFieldDefs(requestRecordDefs());
+        t.CreateTable();
+    }
+    // The request table open with one request, as "Zapsat" leaves it before the server half.
+    void request(const QMap<QString, QVariant>& values) {
+        Dbf5.Close();
+        Dbf5.SetExclusive(true);
+        Dbf5.Open();
+        Dbf5.Zap();
+        appendRequest(Dbf5, values);
+    }
+    void queue(const QList<QMap<QString, QVariant>>& rows) {
+        DbfEx.Close();
+        DbfEx.SetExclusive(true);
+        DbfEx.Open();
+        for (const auto& r : rows)
+            appendRequest(DbfEx, r);
+        DbfEx.Close();
+    }
+    int queued() {
+        DbfEx.Close();
+        DbfEx.Open();
+        int n = 0;
+        for (DbfEx.First(); !DbfEx.Eof(); DbfEx.Next())
+            ++n;
+        DbfEx.Close();
+        return n;
+    }
+};
+
+// The code list components of the main window.
+struct CodeListPlace {
+    Workplace place;
+    TDsDbfTable DsDbfTable33, DbfAd, DsDbfTable1;
+    TDsMemTable DsMemTable33, DsMemTable1;
+    int started = 0, finished = 0;
+    TCodeListHooks hooks{[this] { ++started; }, [this] { ++finished; }};
+
+    CodeListPlace() {
+        DsDbfTable33.SetName(u"DsDbfTable33"_s);
+        DbfAd.SetName(u"DbfAd"_s);
+        DsDbfTable1.SetName(u"DsDbfTable1"_s);
+        DsMemTable33.SetName(u"DsMemTable33"_s);
+        DsMemTable1.SetName(u"DsMemTable1"_s);
+        DbfAd.SetDatabase(&place.database);
+        DbfAd.SetTableName(u"zadostad.dbf"_s);
+    }
+    TCodeListTables tables() {
+        return {&place.database, &DsDbfTable33, &DsMemTable33, &DbfAd, &DsDbfTable1, &DsMemTable1};
+    }
+    QString ini() const { return place.dir.filePath(u"kvor.ini"_s); }
+    TCodeListOutcome run(bool startup, const TServerConfig& config = vendorDbConfig()) {
+        TServerLink link(config);
+        return aDBF(link, tables(), startup, ini(), hooks);
+    }
+    // Field names and kinds of a local file ("adresa C80", "poplatek N", "platnostod D").
+    QStringList layout(const QString& file) {
+        TDsDbfTable t;
+        t.SetDatabase(&place.database);
+        t.SetTableName(file);
+        t.Open();
+        QStringList out;
+        for (const TFieldDef& d : t.FieldDefs())
+            out << (d.DataType == ftString ? u"%1 C%2"_s.arg(d.Name).arg(d.Size)
+                    : d.DataType == ftDate ? d.Name + u" D"_s
+                                           : d.Name + u" N"_s);
+        t.Close();
+        return out;
+    }
+    int records(const QString& file) {
+        TDsDbfTable t;
+        t.SetDatabase(&place.database);
+        t.SetTableName(file);
+        t.Open();
+        int n = 0;
+        for (t.First(); !t.Eof(); t.Next())
+            ++n;
+        t.Close();
+        return n;
+    }
+};
+
+// The server's columns of a table as the local file must carry them.
+QStringList serverLayout(TVendorDb& db, const QString& table) {
+    QStringList out;
+    for (const QVariantList& r : db.rows(u"select column_name, data_type, character_maximum_length from "
+                                         "information_schema.columns where table_schema = 'pelmar' and "
+                                         "table_name = '%1' order by ordinal_position"_s.arg(table))) {
+        const QString type = r[1].toString();
+        out << (type == u"varchar" ? u"%1 C%2"_s.arg(r[0].toString()).arg(r[2].toInt())
+                : type == u"date"  ? r[0].toString() + u" D"_s
+                                   : r[0].toString() + u" N"_s);
+    }
+    return out;
+}
+
+// Runs a statement on its own connection when it goes out of scope (restores a shared table).
+struct Restore {
+    QString statement;
+    ~Restore() {
+        try {
+            TVendorDb().exec(statement);
+        } catch (...) {
+        }
+    }
+};
+
+} // namespace
+
+class TstServerOps : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void submissionReplacesTheRowOfTheSameKey();
+    void changedKeyLeavesTwoRows_data();
+    void changedKeyLeavesTwoRows();
+    void withoutLookupTheRowBelongsToIdFirmaZero();
+    void quantitiesArriveAsNumbers_data();
+    void quantitiesArriveAsNumbers();
+    void offlineSubmissionSendsNothing();
+    void failingSubmissionRollsBackAndKeepsTheScript();
+    void serverIdOfNineDigitsIsCutInTheRequestNumber();
+
+    void offlineExportKeepsTheQueue();
+    void twoQueuedCopiesLeaveOneExportAndTwoHistoryRows();
+    void partnerMissingFromFirmyGivesNoName();
+    void failingExportKeepsTheQueue();
+    void droppedConnectionDuringExportCommitsNothing();
+
+    void firstStartRebuildsBothLists();
+    void equalChangeTimesDoNotRebuild();
+    void menuModeAlwaysRebuilds();
+    void changedVarietyTableRebuildsAtStart();
+    void localFilesHaveTheServersColumns();
+    void changedServerColumnShowsUpLocally();
+    void offlineRefreshLoadsTheLocalList();
+    void failedRebuildKeepsTheListsAndIsRetried();
+
+    void twoComputersOfOneCompanyGetTwoIds();
+    void unknownWorkstationGetsZeroAndALogRow();
+    void offlineLookupKeepsTheId();
+
+    void hostileTextArrivesByteForByte_data();
+    void hostileTextArrivesByteForByte();
+
+private:
+    TVendorDb* m_db = nullptr;
+    std::unique_ptr<TVendorDb> m_dbHolder;
+};
+
+void TstServerOps::initTestCase() {
+    m_dbHolder = std::make_unique<TVendorDb>();
+    m_db = m_dbHolder.get();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Submission
+
+void TstServerOps::submissionReplacesTheRowOfTheSameKey() {
+    Workplace w;
+    const QString ico = uniqueIco();
+    const int idFirma = uniqueIdFirma();
+    w.request(sampleRequest());
+    TServerLink link(vendorDbConfig());
+
+    const TSubmitOutcome first = odesliZadost(link, w.Dbf5, ico, idFirma, w.folder());
+    QVERIFY(first.Online);
+    QCOMPARE(first.IdTrivan, expectedIdTrivan(ico, first.Id));
+    QCOMPARE(w.Dbf5.FieldByName(u"id"_s)->AsLargeInt(), first.Id);
+    QCOMPARE(w.Dbf5.FieldByName(u"id_trivan"_s)->AsString(), first.IdTrivan);
+    QVERIFY(!QFile::exists(w.folder() + u"/a1.txt"_s));
+
+    const TSubmitOutcome second = odesliZadost(link, w.Dbf5, ico, idFirma, w.folder());
+    QVERIFY(second.Id > first.Id);
+    QVERIFY(second.IdTrivan != first.IdTrivan);
+    const auto rows = m_db->rows(
+        u"select id, id_trivan, ICO, NAZ_ODRU, DATUM from kvor_zadost where id_firma = %1"_s.arg(idFirma));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0][0].toLongLong(), second.Id);
+    QCOMPARE(rows[0][1].toString(), second.IdTrivan);
+    QCOMPARE(rows[0][2].toString(), ico);
+    QCOMPARE(rows[0][3].toString(), u"Bohemia"_s);
+    QCOMPARE(rows[0][4].toDate(), QDate(2012, 3, 6));
+    // The record written back is the one in the file.
+    w.Dbf5.Close();
+    w.Dbf5.Open();
+    QCOMPARE(w.Dbf5.FieldByName(u"id_trivan"_s)->AsString(), second.IdTrivan);
+    QCOMPARE(w.Dbf5.FieldByName(u"id"_s)->AsLargeInt(), second.Id);
+}
+
+void TstServerOps::changedKeyLeavesTwoRows_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("request kind") << u"ZADOST_O"_s << u"O"_s;
+    QTest::newRow("lot number") << u"PARTIECELA"_s << u"12-1234-00018-01"_s;
+}
+
+void TstServerOps::changedKeyLeavesTwoRows() {
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    Workplace w;
+    const QString ico = uniqueIco();
+    const int idFirma = uniqueIdFirma();
+    w.request(sampleRequest());
+    TServerLink link(vendorDbConfig());
+    odesliZadost(link, w.Dbf5, ico, idFirma, w.folder());
+    w.Dbf5.Edit();
+    w.Dbf5.FieldByName(field)->SetValue(value);
+    w.Dbf5.Post();
+    odesliZadost(link, w.Dbf5, ico, idFirma, w.folder());
+    QCOMPARE(m_db->count(u"from kvor_zadost where id_firma = %1"_s.arg(idFirma)), 2);
+}
+
+void TstServerOps::withoutLookupTheRowBelongsToIdFirmaZero() {
+    Workplace w;
+    auto values = sampleRequest();
+    values[u"PARTIECELA"_s] = u"12-%1-01"_s.arg(uniqueIdFirma());
+    w.request(values);
+    TServerLink link(vendorDbConfig());
+    const QString ico = uniqueIco();
+    odesliZadost(link, w.Dbf5, ico, 0, w.folder());
+    const TSubmitOutcome again = odesliZadost(link, w.Dbf5, ico, 0, w.folder());
+    const auto rows = m_db->rows(u"select id, id_firma from kvor_zadost where PARTIECELA = '%1'"_s.arg(
+        values[u"PARTIECELA"_s].toString()));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0][0].toLongLong(), again.Id);
+    QCOMPARE(rows[0][1].toInt(), 0);
+}
+
+void TstServerOps::quantitiesArriveAsNumbers_data() {
+    QTest::addColumn<QVariant>("mnozstvi");
+    QTest::addColumn<QVariant>("pocet");
+    QTest::addColumn<double>("storedMnozstvi");
+    QTest::addColumn<int>("storedPocet");
+    QTest::newRow("empty quantity and count") << QVariant() << QVariant() << 0.0 << 0;
+    QTest::newRow("0,5") << QVariant(0.5) << QVariant(2) << 0.5 << 2;
+    QTest::newRow("12,5") << QVariant(12.5) << QVariant(480) << 12.5 << 480;
+    QTest::newRow("large") << QVariant(123456789.125) << QVariant(100000) << 123456789.125 << 100000;
+}
+
+void TstServerOps::quantitiesArriveAsNumbers() {
+    QFETCH(QVariant, mnozstvi);
+    QFETCH(QVariant, pocet);
+    Workplace w;
+    auto values = sampleRequest();
+    values.remove(u"MNOZSTVI"_s);
+    values.remove(u"POCET"_s);
+    w.request(values);
+    w.Dbf5.Edit();
+    w.Dbf5.FieldByName(u"MNOZSTVI"_s)->SetValue(mnozstvi);
+    w.Dbf5.FieldByName(u"POCET"_s)->SetValue(pocet);
+    w.Dbf5.Post();
+    TServerLink link(vendorDbConfig());
+    const TSubmitOutcome out = odesliZadost(link, w.Dbf5, uniqueIco(), uniqueIdFirma(), w.folder());
+    const auto rows = m_db->rows(u"select MNOZSTVI, POCET from kvor_zadost where id = %1"_s.arg(out.Id));
+    QCOMPARE(rows.size(), 1);
+    QTEST(rows[0][0].toDouble(), "storedMnozstvi");
+    QTEST(rows[0][1].toInt(), "storedPocet");
+}
+
+void TstServerOps::offlineSubmissionSendsNothing() {
+    Workplace w;
+    w.request(sampleRequest());
+    TServerLink link(unreachableConfig());
+    const TSubmitOutcome out = odesliZadost(link, w.Dbf5, uniqueIco(), uniqueIdFirma(), w.folder());
+    QVERIFY(!out.Online);
+    QVERIFY(!link.Online());
+    QCOMPARE(w.Dbf5.FieldByName(u"id_trivan"_s)->AsString(), u"267891233300004711"_s);
+    QVERIFY(!QFile::exists(w.folder() + u"/a1.txt"_s));
+}
+
+void TstServerOps::failingSubmissionRollsBackAndKeepsTheScript() {
+    Workplace w;
+    const QString ico = uniqueIco();
+    const int idFirma = uniqueIdFirma();
+    w.request(sampleRequest());
+    TServerLink link(vendorDbConfig());
+    const TSubmitOutcome first = odesliZadost(link, w.Dbf5, ico, idFirma, w.folder());
+
+    m_db->exec(
+        u"create trigger odmitni_odrudu before insert on kvor_zadost for each row "
+        "if new.NAZ_ODRU = 'Odmítnutá' then signal sqlstate '45000' set message_text = 'Odrůda odmítnuta'; end if"_s);
+    Restore dropTrigger{u"drop trigger if exists odmitni_odrudu"_s};
+    w.Dbf5.Edit();
+    w.Dbf5.FieldByName(u"NAZ_ODRU"_s)->SetValue(u"Odmítnutá"_s);
+    w.Dbf5.FieldByName(u"id_trivan"_s)->SetValue(u"provizorni"_s);
+    w.Dbf5.Post();
+    try {
+        odesliZadost(link, w.Dbf5, ico, idFirma, w.folder());
+        QFAIL("the submission must fail");
+    } catch (const ESqlError& e) {
+        QCOMPARE(e.message(), u"Odrůda odmítnuta"_s);
+    }
+    // The DELETE before the failing INSERT was rolled back: the earlier row is still there.
+    const auto rows = m_db->rows(u"select id from kvor_zadost where id_firma = %1"_s.arg(idFirma));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0][0].toLongLong(), first.Id);
+    QCOMPARE(w.Dbf5.FieldByName(u"id_trivan"_s)->AsString(), u"provizorni"_s);
+    QFile script(w.folder() + u"/a1.txt"_s);
+    QVERIFY(script.open(QIODevice::ReadOnly));
+    QVERIFY(script.readAll().contains(cp1250::encode(u" NAZ_ODRU = 'Odmítnutá',"_s)));
+}
+
+void TstServerOps::serverIdOfNineDigitsIsCutInTheRequestNumber() {
+    Workplace w;
+    w.request(sampleRequest());
+    m_db->exec(u"alter table kvor_zadost auto_increment = 123456789"_s);
+    // Afterwards the numbers go back to where they were, so that the other tests see whole ids.
+    Restore lower{u"alter table kvor_zadost auto_increment = 1"_s};
+    Restore remove{u"delete from kvor_zadost where id >= 123456789"_s};
+    TServerLink link(vendorDbConfig());
+    const QString ico = uniqueIco();
+    const TSubmitOutcome out = odesliZadost(link, w.Dbf5, ico, uniqueIdFirma(), w.folder());
+    QVERIFY(out.Id >= 123456789);
+    QCOMPARE(out.IdTrivan, ico + u"33"_s + QString::number(out.Id).left(8));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Export
+
+void TstServerOps::offlineExportKeepsTheQueue() {
+    Workplace w;
+    w.queue({sampleRequest()});
+    TServerLink link(unreachableConfig());
+    const TExportOutcome out =
+        udelejData(link, w.DbfEx, {uniqueIco(), u"Osivo"_s, u"46347801"_s}, w.folder());
+    QVERIFY(!out.Online);
+    QCOMPARE(w.queued(), 1);
+}
+
+void TstServerOps::twoQueuedCopiesLeaveOneExportAndTwoHistoryRows() {
+    Workplace w;
+    const QString ico = uniqueIco();
+    w.queue({sampleRequest(), sampleRequest()});
+    TServerLink link(vendorDbConfig());
+    const QDateTime now(QDate(2012, 3, 7), QTime(9, 5, 4));
+    const TExportOutcome out =
+        udelejData(link, w.DbfEx, {ico, u"Osivo Polabí s.r.o."_s, u"46347801"_s}, w.folder(), now);
+    QVERIFY(out.Online);
+    QCOMPARE(out.Sent, 2);
+    QCOMPARE(w.queued(), 0);
+    QVERIFY(!QFile::exists(w.folder() + u"/a.txt"_s));
+
+    auto ex = m_db->rows(
+        u"select PRI_ICO, ZADOST_O, PARTIECELA, NAZ_DRU, MNOZSTVI from ex_zadost where EX_ICO = '%1'"_s.arg(
+            ico));
+    QCOMPARE(ex.size(), 1);
+    QCOMPARE(ex[0][0].toString(), u"46347801"_s);
+    QCOMPARE(ex[0][3].toString(), u"Pšenice ozimá"_s);
+    QCOMPARE(ex[0][4].toDouble(), 12.5);
+    auto hist = m_db->rows(u"select EX_NAZEV, datumcas, doklad, cislodokla, ICO, NAZEVPODNI from historie "
+                           "where EX_ICO = '%1'"_s.arg(ico));
+    QCOMPARE(hist.size(), 2);
+    for (const QVariantList& h : hist) {
+        QCOMPARE(h[0].toString(), u"Osivo Polabí s.r.o."_s);
+        QCOMPARE(h[1].toDateTime(), now);
+        QCOMPARE(h[2].toString(), u"ZA"_s);
+        QCOMPARE(h[3].toString(), u"12-1234-00017-01-U"_s);
+        QCOMPARE(h[4].toString(), u"46347801"_s);
+        QCOMPARE(h[5].toString(), u"Osiva Haná a.s."_s);
+    }
+    // A second export of the same request replaces its ex_zadost row and adds to the register.
+    w.queue({sampleRequest()});
+    udelejData(link, w.DbfEx, {ico, u"Osivo Polabí s.r.o."_s, u"46347801"_s}, w.folder(), now);
+    QCOMPARE(m_db->count(u"from ex_zadost where EX_ICO = '%1'"_s.arg(ico)), 1);
+    QCOMPARE(m_db->count(u"from historie where EX_ICO = '%1'"_s.arg(ico)), 3);
+}
+
+void TstServerOps::partnerMissingFromFirmyGivesNoName() {
+    Workplace w;
+    const QString ico = uniqueIco();
+    w.queue({sampleRequest()});
+    TServerLink link(vendorDbConfig());
+    udelejData(link, w.DbfEx, {ico, u"Osivo"_s, u"99999991"_s}, w.folder());
+    const auto hist = m_db->rows(u"select NAZEVPODNI, ICO from historie where EX_ICO = '%1'"_s.arg(ico));
+    QCOMPARE(hist.size(), 1);
+    QVERIFY(!hist[0][0].isValid());
+    QCOMPARE(hist[0][1].toString(), u"99999991"_s);
+}
+
+void TstServerOps::failingExportKeepsTheQueue() {
+    Workplace w;
+    const QString ico = uniqueIco();
+    w.queue({sampleRequest(), sampleRequest()});
+    m_db->exec(
+        u"create trigger odmitni_historii before insert on historie for each row "
+        "if new.EX_NAZEV = 'Chybná firma' then signal sqlstate '45000' set message_text = 'Historie odmítnuta'; end if"_s);
+    Restore dropTrigger{u"drop trigger if exists odmitni_historii"_s};
+    TServerLink link(vendorDbConfig());
+    try {
+        udelejData(link, w.DbfEx, {ico, u"Chybná firma"_s, u"46347801"_s}, w.folder());
+        QFAIL("the export must fail");
+    } catch (const ESqlError& e) {
+        QCOMPARE(e.message(), u"Historie odmítnuta"_s);
+    }
+    QCOMPARE(w.queued(), 2);
+    QCOMPARE(m_db->count(u"from ex_zadost where EX_ICO = '%1'"_s.arg(ico)), 0);
+    QVERIFY(QFile::exists(w.folder() + u"/a.txt"_s));
+    // The next export step, with the fault gone, sends every row that waited.
+    m_db->exec(u"drop trigger odmitni_historii"_s);
+    const TExportOutcome out = udelejData(link, w.DbfEx, {ico, u"Osivo"_s, u"46347801"_s}, w.folder());
+    QCOMPARE(out.Sent, 2);
+    QCOMPARE(w.queued(), 0);
+    QCOMPARE(m_db->count(u"from historie where EX_ICO = '%1'"_s.arg(ico)), 2);
+}
+
+void TstServerOps::droppedConnectionDuringExportCommitsNothing() {
+    Workplace w;
+    const QString ico = uniqueIco();
+    w.queue({sampleRequest()});
+    // A second connection holds historie, so the script waits at its insert; a third ends the
+    // script's connection there.
+    TVendorDb locker;
+    locker.exec(u"lock tables historie write"_s);
+    std::atomic<bool> killed{false};
+    std::thread killer([&killed] {
+        TVendorDb admin;
+        for (int i = 0; i < 400 && !killed; ++i) {
+            const QVariant id = admin.value(u"select id from information_schema.processlist "
+                                            "where info like 'insert into historie%' and user = 'pelmar'"_s);
+            if (id.isValid()) {
+                admin.exec(u"KILL CONNECTION %1"_s.arg(id.toLongLong()));
+                killed = true;
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            }
+        }
+    });
+    TServerLink link(vendorDbConfig());
+    bool raised = false;
+    try {
+        udelejData(link, w.DbfEx, {ico, u"Osivo"_s, u"46347801"_s}, w.folder());
+    } catch (const ESqlError& e) {
+        raised = true;
+        QVERIFY(!e.message().isEmpty());
+    }
+    killer.join();
+    locker.exec(u"unlock tables"_s);
+    QVERIFY(killed);
+    QVERIFY(raised);
+    QCOMPARE(w.queued(), 1);
+    QCOMPARE(m_db->count(u"from ex_zadost where EX_ICO = '%1'"_s.arg(ico)), 0);
+    QCOMPARE(m_db->count(u"from historie where EX_ICO = '%1'"_s.arg(ico)), 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Code lists
+
+void TstServerOps::firstStartRebuildsBothLists() {
+    CodeListPlace c;
+    const TCodeListOutcome out = c.run(true);
+    QVERIFY(out.Online);
+    QVERIFY(out.Rebuilt);
+    QVERIFY(out.VarietiesLoaded);
+    QCOMPARE(c.started, 1);
+    QCOMPARE(c.finished, 1);
+    const qint64 varieties = m_db->count(u"from odruda o, druh d where o.DRUH = d.KOD"_s);
+    QCOMPARE(c.records(u"cenik.dbf"_s), int(varieties));
+    QCOMPARE(c.records(u"zadostad.dbf"_s), int(m_db->count(u"from zadostadre"_s)));
+    QVERIFY(c.DsMemTable33.Active());
+    QCOMPARE(c.DsMemTable33.RecordCount(), int(varieties));
+    QVERIFY(!c.DbfAd.Active());
+    // The stored change time is the server's.
+    const QDateTime server = m_db->rows(u"SHOW TABLE STATUS LIKE \"odruda\""_s)[0][12].toDateTime();
+    QCOMPARE(storedCodeListTime(c.ini()), server);
+    QVERIFY(!QFile::exists(c.place.dataFile(u"cenik_nove.dbf"_s)));
+}
+
+void TstServerOps::equalChangeTimesDoNotRebuild() {
+    CodeListPlace c;
+    QVERIFY(c.run(true).Rebuilt);
+    QFile::remove(c.place.dataFile(u"zadostad.dbf"_s));
+    const TCodeListOutcome out = c.run(true);
+    QVERIFY(out.Online);
+    QVERIFY(!out.Rebuilt);
+    QCOMPARE(c.started, 1);
+    QVERIFY(!QFile::exists(c.place.dataFile(u"zadostad.dbf"_s)));
+    QVERIFY(out.VarietiesLoaded);
+    QVERIFY(c.DsMemTable33.RecordCount() > 300);
+}
+
+void TstServerOps::menuModeAlwaysRebuilds() {
+    CodeListPlace c;
+    QVERIFY(c.run(true).Rebuilt);
+    QFile::remove(c.place.dataFile(u"zadostad.dbf"_s));
+    QVERIFY(c.run(false).Rebuilt);
+    QCOMPARE(c.records(u"zadostad.dbf"_s), 10);
+}
+
+void TstServerOps::changedVarietyTableRebuildsAtStart() {
+    CodeListPlace c;
+    QVERIFY(c.run(true).Rebuilt);
+    QTest::qWait(1100); // the table's change time counts whole seconds
+    m_db->exec(u"insert into odruda (kod, nazev, DRUH) values ('98001', 'Novinka', '84')"_s);
+    Restore remove{u"delete from odruda where kod = '98001'"_s};
+    QVERIFY(c.run(true).Rebuilt);
+    QVERIFY(c.DsMemTable33.Locate(u"odruda"_s, u"98001"_s));
+    QCOMPARE(c.DsMemTable33.FieldByName(u"nazevosiva"_s)->AsString(), u"Brambory Novinka"_s);
+}
+
+void TstServerOps::localFilesHaveTheServersColumns() {
+    CodeListPlace c;
+    c.run(false);
+    QCOMPARE(c.layout(u"zadostad.dbf"_s), serverLayout(*m_db, u"zadostadre"_s));
+    QCOMPARE(c.layout(u"cenik.dbf"_s), (QStringList{u"naz_odru C40"_s, u"naz_dru C40"_s, u"odruda C5"_s,
+                                                    u"druh C4"_s, u"nazevosiva C81"_s}));
+    // Records in the order of adresa, with the values of every column.
+    TDsDbfTable ad;
+    ad.SetDatabase(&c.place.database);
+    ad.SetTableName(u"zadostad.dbf"_s);
+    ad.Open();
+    QStringList order;
+    for (ad.First(); !ad.Eof(); ad.Next())
+        order << ad.FieldByName(u"adresa"_s)->AsString();
+    QCOMPARE(order.first(), u"Osiva Haná a.s., laboratoř Kroměříž"_s);
+    QVERIFY(ad.Locate(u"ico"_s, u"25312789"_s));
+    QCOMPARE(ad.FieldByName(u"obec"_s)->AsString(), u"Jihlava"_s);
+    QCOMPARE(ad.FieldByName(u"pracoviste"_s)->AsInteger(), 9);
+    QCOMPARE(ad.FieldByName(u"poplatek"_s)->AsFloat(), 620.0);
+    QCOMPARE(ad.FieldByName(u"platnostod"_s)->AsDateTime().date(), QDate(2009, 3, 1));
+    ad.Close();
+    // A variety whose species is missing never reaches the list.
+    QVERIFY(!c.DsMemTable33.Locate(u"odruda"_s, u"99001"_s));
+    QVERIFY(c.DsMemTable33.Locate(u"druh"_s, u"84"_s));
+}
+
+void TstServerOps::changedServerColumnShowsUpLocally() {
+    CodeListPlace c;
+    c.run(false);
+    QVERIFY(!c.layout(u"zadostad.dbf"_s).contains(u"email C40"_s));
+    m_db->exec(
+        u"alter table zadostadre add column email varchar(40) not null default 'podatelna@ukzuz.cz' after ico"_s);
+    Restore drop{u"alter table zadostadre drop column if exists email"_s};
+    c.run(false);
+    const QStringList layout = c.layout(u"zadostad.dbf"_s);
+    QCOMPARE(layout, serverLayout(*m_db, u"zadostadre"_s));
+    QCOMPARE(layout.indexOf(u"email C40"_s), 2);
+    m_db->exec(u"alter table zadostadre drop column email"_s);
+    c.run(false);
+    QVERIFY(!c.layout(u"zadostad.dbf"_s).contains(u"email C40"_s));
+}
+
+void TstServerOps::offlineRefreshLoadsTheLocalList() {
+    CodeListPlace c;
+    QVERIFY(c.run(true).Rebuilt);
+    const QString stored = profile::readString(c.ini(), u"UpdateTable"_s, u"odruda"_s);
+    const TCodeListOutcome out = c.run(false, unreachableConfig());
+    QVERIFY(!out.Online);
+    QVERIFY(!out.Rebuilt);
+    QVERIFY(out.VarietiesLoaded);
+    QVERIFY(c.DsMemTable33.RecordCount() > 300);
+    QCOMPARE(profile::readString(c.ini(), u"UpdateTable"_s, u"odruda"_s), stored);
+
+    // Without a connection and without files the list stays empty.
+    CodeListPlace fresh;
+    const TCodeListOutcome none = fresh.run(true, unreachableConfig());
+    QVERIFY(!none.VarietiesLoaded);
+    QVERIFY(!fresh.DsMemTable33.Active());
+}
+
+void TstServerOps::failedRebuildKeepsTheListsAndIsRetried() {
+    CodeListPlace c;
+    QVERIFY(c.run(true).Rebuilt);
+    const QByteArray addressesBefore = [&] {
+        QFile f(c.place.dataFile(u"zadostad.dbf"_s));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    // An older stored time, so that the start wants a rebuild, and an address list that fails.
+    const QDateTime old(QDate(2011, 1, 2), QTime(3, 4, 5));
+    profile::writeString(c.ini(), u"UpdateTable"_s, u"odruda"_s, czech::formatDateTime(old));
+    m_db->exec(u"rename table zadostadre to zadostadre_pryc"_s);
+    {
+        Restore back{u"rename table zadostadre_pryc to zadostadre"_s};
+        QVERIFY_THROWS_EXCEPTION(ESqlError, c.run(true));
+        QCOMPARE(c.finished, c.started);
+        QCOMPARE(storedCodeListTime(c.ini()), old);
+        QFile f(c.place.dataFile(u"zadostad.dbf"_s));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), addressesBefore);
+        QVERIFY(c.DsMemTable33.Active());
+        QVERIFY(c.DsMemTable33.RecordCount() > 300);
+    }
+    // The next start tries again and succeeds.
+    QVERIFY(c.run(true).Rebuilt);
+    QVERIFY(storedCodeListTime(c.ini()) != old);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Company lookup
+
+void TstServerOps::twoComputersOfOneCompanyGetTwoIds() {
+    TServerLink link(vendorDbConfig());
+    const qint64 before = m_db->value(u"select coalesce(max(id), 0) from kvor_historiem"_s).toLongLong();
+    int first = -1, second = -1;
+    QVERIFY(test_firma(
+        link, {u"26789123"_s, u"Osivo Polabí s.r.o."_s, u"310"_s, u"novakova"_s, u"KANCELAR-PC"_s}, first));
+    QVERIFY(test_firma(link, {u"26789123"_s, u"Osivo Polabí s.r.o."_s, u"310"_s, u"svoboda"_s, u"SKLAD-NB"_s},
+                       second));
+    QCOMPARE(first, 1);
+    QCOMPARE(second, 2);
+    const auto log = m_db->rows(
+        u"select modul, pc, stredisko, ICO, nazevpodni, computeruser, computername, id_firma, "
+        "timestampdiff(second, datumcas, now()) from kvor_historiem where id > %1 order by id"_s.arg(before));
+    QCOMPARE(log.size(), 2);
+    QCOMPARE(log[0][0].toString(), u"Kvor Pro"_s);
+    QVERIFY(log[0][1].toString().isEmpty());
+    QCOMPARE(log[0][2].toString(), u"310"_s);
+    QCOMPARE(log[0][3].toString(), u"26789123"_s);
+    QCOMPARE(log[0][4].toString(), u"Osivo Polabí s.r.o."_s);
+    QCOMPARE(log[0][5].toString(), u"novakova"_s);
+    QCOMPARE(log[0][6].toString(), u"KANCELAR-PC"_s);
+    QCOMPARE(log[0][7].toInt(), 1);
+    QVERIFY(log[0][8].toLongLong() < 60);
+    QCOMPARE(log[1][7].toInt(), 2);
+}
+
+void TstServerOps::unknownWorkstationGetsZeroAndALogRow() {
+    TServerLink link(vendorDbConfig());
+    const qint64 before = m_db->value(u"select coalesce(max(id), 0) from kvor_historiem"_s).toLongLong();
+    int idFirma = 5;
+    QVERIFY(test_firma(
+        link, {u"26789123"_s, u"Osivo Polabí s.r.o."_s, u"310"_s, u"novakova"_s, u"NEZNAMY-PC"_s}, idFirma));
+    QCOMPARE(idFirma, 0);
+    const auto log =
+        m_db->rows(u"select id_firma, computername from kvor_historiem where id > %1"_s.arg(before));
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log[0][0].toInt(), 0);
+    QCOMPARE(log[0][1].toString(), u"NEZNAMY-PC"_s);
+}
+
+void TstServerOps::offlineLookupKeepsTheId() {
+    TServerLink link(unreachableConfig());
+    int idFirma = 7;
+    QVERIFY(
+        !test_firma(link, {u"26789123"_s, u"Osivo"_s, u"310"_s, u"novakova"_s, u"KANCELAR-PC"_s}, idFirma));
+    QCOMPARE(idFirma, 7);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hostile text
+
+void TstServerOps::hostileTextArrivesByteForByte_data() {
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("apostrophe") << u"O'Brien's 'lot'"_s;
+    QTest::newRow("backslash at the end") << u"C:\\osiva\\"_s;
+    QTest::newRow("semicolon") << u"a; DELETE FROM kvor_zadost; -- x"_s;
+    QTest::newRow("double quote") << u"Firma \"Klas\" \"\""_s;
+    QTest::newRow("backslash before quotes") << u"\\'\\\"\\"_s;
+    QTest::newRow("Czech letters") << u"Příliš žluťoučký kůň úpěl ďábelské ódy ĚŠČŘŽÝÁÍÉŮÚŇŤĎ"_s;
+    QTest::newRow("80 characters") << u"Ž'\\;\""_s.repeated(16);
+}
+
+void TstServerOps::hostileTextArrivesByteForByte() {
+    QFETCH(QString, pattern);
+    // The pattern cut to a field's width keeps its last character, so that every field ends in it.
+    auto fit = [&pattern](int size) {
+        return pattern.size() <= size ? pattern : pattern.left(size - 1) + pattern.back();
+    };
+    Workplace w;
+    const TFieldDefs defs = requestRecordDefs();
+    auto widthOf = [&defs](const QString& name) {
+        for (const TFieldDef& d : defs)
+            if (d.Name == name) return d.Size;
+        return 0;
+    };
+    QMap<QString, QVariant> values = sampleRequest();
+    QMap<QString, QString> sent;
+    for (const TAssignmentLine& line : kRequestAssignments) {
+        const QString name = QString::fromLatin1(line.Field);
+        if (line.Rule != TValueRule::Text) continue;
+        sent[name] = fit(widthOf(name));
+        values[name] = sent[name];
+    }
+    w.request(values);
+    const QString ico = fit(8);
+    const qint64 seedRows = m_db->count(u"from kvor_zadost where id <= 5"_s);
+
+    // Submission.
+    TServerLink link(vendorDbConfig());
+    const TSubmitOutcome out = odesliZadost(link, w.Dbf5, ico, uniqueIdFirma(), w.folder());
+    QStringList columns;
+    for (auto it = sent.begin(); it != sent.end(); ++it)
+        columns << u"hex(%1)"_s.arg(it.key());
+    auto row = m_db->rows(
+        u"select hex(ICO), hex(id_trivan), %1 from kvor_zadost where id = %2"_s.arg(columns.join(u", "_s))
+            .arg(out.Id));
+    QCOMPARE(row.size(), 1);
+    QCOMPARE(row[0][0].toString(), hexOf(ico));
+    QCOMPARE(row[0][1].toString(), hexOf(expectedIdTrivan(ico, out.Id)));
+    QCOMPARE(out.IdTrivan, expectedIdTrivan(ico, out.Id));
+    int i = 2;
+    for (auto it = sent.begin(); it != sent.end(); ++it, ++i)
+        if (it.key() != u"id_trivan") // replaced by the server's number, checked above
+            QVERIFY2(row[0][i].toString() == hexOf(it.value()), qPrintable(it.key()));
+    QCOMPARE(m_db->count(u"from kvor_zadost where id <= 5"_s), seedRows);
+
+    // Export.
+    const TExportParties parties{fit(20), fit(80), fit(20)};
+    const qint64 exBefore = m_db->value(u"select coalesce(max(id), 0) from ex_zadost"_s).toLongLong();
+    const qint64 histBefore = m_db->value(u"select coalesce(max(id), 0) from historie"_s).toLongLong();
+    w.queue({values});
+    QCOMPARE(udelejData(link, w.DbfEx, parties, w.folder()).Sent, 1);
+    row = m_db->rows(
+        u"select hex(EX_ICO), hex(PRI_ICO), %1 from ex_zadost where id > %2"_s.arg(columns.join(u", "_s))
+            .arg(exBefore));
+    QCOMPARE(row.size(), 1);
+    QCOMPARE(row[0][0].toString(), hexOf(parties.CompanyIco));
+    QCOMPARE(row[0][1].toString(), hexOf(parties.PartnerIco));
+    i = 2;
+    for (auto it = sent.begin(); it != sent.end(); ++it, ++i)
+        QVERIFY2(row[0][i].toString() == hexOf(it.value()), qPrintable(it.key()));
+    row = m_db->rows(
+        u"select hex(EX_ICO), hex(EX_NAZEV), hex(cislodokla), hex(ICO) from historie where id > %1"_s.arg(
+            histBefore));
+    QCOMPARE(row.size(), 1);
+    QCOMPARE(row[0][0].toString(), hexOf(parties.CompanyIco));
+    QCOMPARE(row[0][1].toString(), hexOf(parties.CompanyName));
+    QCOMPARE(row[0][2].toString(), hexOf(sent[u"PARTIECELA"_s] + u'-' + sent[u"ZADOST_O"_s]));
+    QCOMPARE(row[0][3].toString(), hexOf(parties.PartnerIco));
+
+    // Company lookup and usage log.
+    const TWorkstation ws{fit(20), fit(80), fit(20), fit(80), fit(80)};
+    const qint64 logBefore = m_db->value(u"select coalesce(max(id), 0) from kvor_historiem"_s).toLongLong();
+    int idFirma = -1;
+    QVERIFY(test_firma(link, ws, idFirma));
+    QCOMPARE(idFirma, 0);
+    row =
+        m_db->rows(u"select hex(stredisko), hex(ICO), hex(nazevpodni), hex(computeruser), hex(computername) "
+                   "from kvor_historiem where id > %1"_s.arg(logBefore));
+    QCOMPARE(row.size(), 1);
+    QCOMPARE(row[0][0].toString(), hexOf(ws.Stredisko));
+    QCOMPARE(row[0][1].toString(), hexOf(ws.Ico));
+    QCOMPARE(row[0][2].toString(), hexOf(ws.Name));
+    QCOMPARE(row[0][3].toString(), hexOf(ws.ComputerUser));
+    QCOMPARE(row[0][4].toString(), hexOf(ws.ComputerName));
+}
+
+QTEST_GUILESS_MAIN(TstServerOps)
+#include "tst_server_ops.moc"
