@@ -198,7 +198,8 @@ public:
 
     QString Title;
     TPageSetup Page;
-    // The report's own table: one detail band per record, from the first record on.
+    // The report's own table: one detail band per record, from the first record on. Without a
+    // table the detail band prints once.
     TDataSet* DataSet = nullptr;
 
     TReportBand& detail(const QString& name, double height);

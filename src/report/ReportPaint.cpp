@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <optional>
 
 namespace kvor {
 
@@ -58,11 +59,67 @@ void paintText(QPainter& painter, const TPrimitive& p) {
     painter.restore();
 }
 
+// Largest picture that is turned into rectangles; bigger ones are drawn as pictures.
+constexpr qsizetype maxVectorPixels = 1024 * 1024;
+
+// The black areas of a picture that holds only black and white pixels, as rectangles in
+// picture pixels: runs of a row, merged with the rows below that have the same runs (so a bar
+// is one rectangle). Nothing when the picture has any other colour.
+std::optional<QList<QRect>> blackAreas(const QImage& picture) {
+    if (picture.hasAlphaChannel() || qsizetype(picture.width()) * picture.height() > maxVectorPixels)
+        return {};
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    QList<QRect> areas;
+    QList<QRect> open; // the runs of the previous row, still growing downwards
+    QList<QPair<int, int>> runs, previous;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        runs.clear();
+        for (int x = 0; x < image.width();) {
+            const QRgb c = row[x] & 0xffffff;
+            if (c == 0xffffff) {
+                ++x;
+                continue;
+            }
+            if (c != 0) return {};
+            const int start = x;
+            while (x < image.width() && (row[x] & 0xffffff) == 0)
+                ++x;
+            runs.append({start, x - start});
+        }
+        if (y > 0 && runs == previous) {
+            for (QRect& r : open)
+                r.setHeight(r.height() + 1);
+            continue;
+        }
+        areas += open;
+        open.clear();
+        for (const auto& [start, length] : runs)
+            open.append(QRect(start, y, length, 1));
+        previous = runs;
+    }
+    areas += open;
+    return areas;
+}
+
 void paintImage(QPainter& painter, const TPrimitive& p) {
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setClipRect(units(p.Box), Qt::IntersectClip);
-    painter.drawImage(units(p.ImageRect), p.Image);
+    const QRectF target = units(p.ImageRect);
+    if (const auto areas = blackAreas(p.Image)) {
+        // Bars as filled rectangles: sharp on every device, and neither resampled nor compressed
+        // with losses on the way to a PDF file or a printer.
+        const double sx = target.width() / p.Image.width(), sy = target.height() / p.Image.height();
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.fillRect(target, Qt::white);
+        for (const QRect& r : *areas)
+            painter.fillRect(
+                QRectF(target.x() + r.x() * sx, target.y() + r.y() * sy, r.width() * sx, r.height() * sy),
+                Qt::black);
+    } else {
+        painter.drawImage(target, p.Image);
+    }
     painter.restore();
 }
 

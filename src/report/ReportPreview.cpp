@@ -108,6 +108,11 @@ TReportPreview::TReportPreview(TRenderedReport report, QWidget* parent)
     QToolButton* close =
         addButton("close", QStringLiteral("Zavřít"), QStringLiteral("Zavřít náhled"), nullptr);
     connect(close, &QToolButton::clicked, this, &QDialog::accept);
+    button(QStringLiteral("first"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
+    button(QStringLiteral("previous"))->setShortcut(QKeySequence(Qt::Key_PageUp));
+    button(QStringLiteral("next"))->setShortcut(QKeySequence(Qt::Key_PageDown));
+    button(QStringLiteral("last"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_End));
+    button(QStringLiteral("print"))->setShortcut(QKeySequence::Print);
     for (QToolButton* b : findChildren<QToolButton*>())
         bar->addWidget(b);
     m_pageLabel = new QLabel(this);

@@ -24,9 +24,11 @@ public:
         newPage();
         if (TReportBand* detail = m_report.Detail()) {
             if (TDataSet* ds = m_report.DataSet) {
-                for (ds->First(); !ds->Eof(); ds->Next()) {
+                for (ds->First(); !ds->Eof(); ds->Next())
                     placeDetail(*detail, ds->RecNo());
-                }
+            } else {
+                // A report without a table is a form: its detail band prints once.
+                placeDetail(*detail, 0);
             }
         }
         if (TReportBand* summary = m_report.Summary()) placeSummary(*summary);

@@ -1,4 +1,8 @@
-// The pictures that kvor-barcode writes are read back by zbarimg, an independent decoder.
+// The pictures that kvor-barcode writes, and the symbols on a printed page, are read back by
+// zbarimg, an independent decoder.
+#include "print/Barcode.h"
+#include "report/ReportPaint.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -33,6 +37,7 @@ private slots:
     void initTestCase();
     void zbarReadsTheDigits_data();
     void zbarReadsTheDigits();
+    void printedSymbolsDecode();
     void badTextWritesTheErrorPicture();
     void refusesBadArguments_data();
     void refusesBadArguments();
@@ -101,6 +106,34 @@ void TestBarcodeDecode::zbarReadsTheDigits() {
         QCOMPARE(zbar.exitCode, 0);
         QCOMPARE(zbar.out, decoded);
     }
+}
+
+void TestBarcodeDecode::printedSymbolsDecode() {
+    // The request form's horizontal symbol and the label's upright one, at their natural size.
+    kvor::TReport report;
+    kvor::TReportBand& band = report.detail(QStringLiteral("QRBand1"), 283.1);
+    kvor::MakeBarcodePicture(QStringLiteral("253456783300000042"),
+                             band.image(QStringLiteral("QRImageCK"), 133.6, 33.1, 39.7, 7.9).Picture, 30,
+                             false, QStringLiteral("H"));
+    kvor::MakeBarcodePicture(QStringLiteral("471178993300123456"),
+                             band.image(QStringLiteral("label"), 90.5, 150, 6.6, 54.5).Picture, 25, false,
+                             QStringLiteral("V"));
+    const QString pdf = m_dir.filePath(QStringLiteral("form.pdf"));
+    kvor::exportPdf(kvor::renderReport(report), pdf);
+
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    QVERIFY2(!pdftoppm.isEmpty(), "pdftoppm (poppler-utils) is not installed");
+    const QString page = m_dir.filePath(QStringLiteral("form"));
+    QCOMPARE(run(pdftoppm, {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
+                            QStringLiteral("-singlefile"), pdf, page})
+                 .exitCode,
+             0);
+    const Run zbar =
+        run(m_zbar, {QStringLiteral("--raw"), QStringLiteral("-q"), page + QStringLiteral(".png")});
+    QCOMPARE(zbar.exitCode, 0);
+    QStringList decoded = zbar.out.split(u'\n');
+    decoded.sort();
+    QCOMPARE(decoded, QStringList({"253456783300000042", "471178993300123456"}));
 }
 
 void TestBarcodeDecode::badTextWritesTheErrorPicture() {

@@ -97,6 +97,7 @@ private slots:
     void summaryBand();
     void skippedBandTakesNoSpace();
     void bandTallerThanColumnStillEnds();
+    void reportWithoutTablePrintsItsDetailOnce();
     void elementsThatPrintNothing_data();
     void elementsThatPrintNothing();
     void autoSizedBoxKeepsItsAnchor_data();
@@ -109,6 +110,7 @@ private slots:
     void closedTableIsOpenedAndClosedAgain();
     void fontsMapToInstalledFacesWithCzechGlyphs_data();
     void fontsMapToInstalledFacesWithCzechGlyphs();
+    void imagesArePaintedWithoutSmoothing_data();
     void imagesArePaintedWithoutSmoothing();
     void savedReportLoadsEqual();
     void damagedSavedReportIsRefused_data();
@@ -230,6 +232,19 @@ void TestReportEngine::bandTallerThanColumnStillEnds() {
     const TRenderedReport r = renderReport(report);
     QCOMPARE(r.pageCount(), 2);
     QCOMPARE(r.find(1, QStringLiteral("value")).value(0).Text, QStringLiteral("2"));
+}
+
+void TestReportEngine::reportWithoutTablePrintsItsDetailOnce() {
+    TReport report;
+    int runs = 0;
+    TReportBand& band = report.detail(QStringLiteral("QRBand1"), 100);
+    band.text(QStringLiteral("title"), QStringLiteral("Žádost"), 5, 5, arial10);
+    band.field(QStringLiteral("value"), QStringLiteral("A"), 5, 15, arial10);
+    band.BeforePrint = [&](TReportBand&, TBandPrint&) { ++runs; };
+    const TRenderedReport r = renderReport(report);
+    QCOMPARE(runs, 1);
+    QCOMPARE(r.find(0, QStringLiteral("title")).size(), 1);
+    QVERIFY(r.find(0, QStringLiteral("value")).isEmpty());
 }
 
 void TestReportEngine::elementsThatPrintNothing_data() {
@@ -447,18 +462,27 @@ void TestReportEngine::fontsMapToInstalledFacesWithCzechGlyphs() {
     QCOMPARE(QFontInfo(QFont(design)).family(), installed);
 }
 
+void TestReportEngine::imagesArePaintedWithoutSmoothing_data() {
+    QTest::addColumn<QColor>("bar");
+    QTest::addColumn<QColor>("space");
+    QTest::newRow("black and white") << QColor(Qt::black) << QColor(Qt::white);
+    QTest::newRow("colours") << QColor(200, 0, 0) << QColor(0, 0, 220);
+}
+
 void TestReportEngine::imagesArePaintedWithoutSmoothing() {
+    QFETCH(QColor, bar);
+    QFETCH(QColor, space);
     // One-pixel bars, enlarged by a factor that is not a whole number.
-    QImage bars(40, 10, QImage::Format_RGB32);
-    for (int x = 0; x < bars.width(); ++x)
-        for (int y = 0; y < bars.height(); ++y)
-            bars.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    QImage picture(40, 10, QImage::Format_RGB32);
+    for (int x = 0; x < picture.width(); ++x)
+        for (int y = 0; y < picture.height(); ++y)
+            picture.setPixel(x, y, x % 2 ? space.rgb() : bar.rgb());
     TRenderedPage page;
     TPrimitive p;
     p.Kind = TPrimitiveKind::Image;
     p.Box = QRectF(1, 1, 20, 20);
     p.ImageRect = QRectF(1, 1, 40 * 25.4 / 96, 10 * 25.4 / 96);
-    p.Image = bars;
+    p.Image = picture;
     page.Items.append(p);
 
     QImage canvas(250, 250, QImage::Format_RGB32);
@@ -466,16 +490,21 @@ void TestReportEngine::imagesArePaintedWithoutSmoothing() {
     {
         QPainter painter(&canvas);
         painter.setRenderHint(QPainter::SmoothPixmapTransform); // the page painter must override this
+        painter.setRenderHint(QPainter::Antialiasing);
         paintPage(painter, page, 9.3);
     }
-    int black = 0;
+    int bars = 0, spaces = 0;
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x) {
             const QRgb c = canvas.pixel(x, y);
-            QVERIFY2(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255), "grey pixel: the picture was smoothed");
-            black += c == qRgb(0, 0, 0);
+            QVERIFY2(c == bar.rgb() || c == space.rgb() || c == qRgb(255, 255, 255),
+                     "a mixed pixel: the picture was smoothed");
+            bars += c == bar.rgb();
+            spaces += c == space.rgb();
         }
-    QVERIFY(black > 0);
+    // 20 bars of 2.46 by 24.6 pixels.
+    QVERIFY2(bars > 20 * 2 * 24 && bars < 20 * 3 * 25, qPrintable(QString::number(bars)));
+    if (space != Qt::white) QVERIFY(spaces > 20 * 2 * 24);
 }
 
 void TestReportEngine::savedReportLoadsEqual() {
