@@ -6,7 +6,7 @@
 //
 //     TReport report;
 //     report.Page = TPageSetup::a4(5, 0, 0, 0, 2);
-//     report.DataSet = &slots;
+//     report.DataSet = &slotTable;
 //     TReportBand& band = report.detail("QRBand1", 147.9);
 //     band.text("QRLabel6", "Dodavatel", 2.6, 4.0, captionFont).onPrint(hideOnBlank);
 //     laICO = &band.text("laICO", "", 11.1, 11.9, valueFont).rightEdge(18.5);
