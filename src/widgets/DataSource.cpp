@@ -28,9 +28,19 @@ TDataSource::TDataSource(TDataSet* dataSet, QObject* parent) : QObject(parent) {
 
 void TDataSource::SetDataSet(TDataSet* dataSet) {
     if (m_dataSet == dataSet) return;
-    if (m_dataSet) disconnect(m_connection);
+    if (m_dataSet) {
+        disconnect(m_connection);
+        disconnect(m_destroyed);
+    }
     m_dataSet = dataSet;
-    if (m_dataSet) m_connection = connect(m_dataSet, &TDataSet::dataEvent, this, &TDataSource::onDataEvent);
+    if (m_dataSet) {
+        m_connection = connect(m_dataSet, &TDataSet::dataEvent, this, &TDataSource::onDataEvent);
+        // A dataset that goes before its controls leaves them empty, not dangling.
+        m_destroyed = connect(m_dataSet, &QObject::destroyed, this, [this] {
+            emit stateChanged(TDataSetState::dsInactive);
+            emit dataSetChanged();
+        });
+    }
     emit stateChanged(State());
     emit dataSetChanged();
 }

@@ -55,6 +55,7 @@ private:
 
     QPointer<TDataSet> m_dataSet;
     QMetaObject::Connection m_connection;
+    QMetaObject::Connection m_destroyed;
     bool m_autoEdit = true;
 };
 

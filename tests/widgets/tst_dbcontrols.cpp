@@ -116,6 +116,7 @@ private slots:
     void calendarNavigationAndPick();
     void controlsFollowScrollCancelAndClose();
     void refusedChangesLeaveTheDataSetAlone();
+    void dataSetDestroyedBeforeItsControls();
 };
 
 void TestDBControls::firstChangeStartsEditing_data() {
@@ -503,6 +504,22 @@ void TestDBControls::refusedChangesLeaveTheDataSetAlone() {
     form.name->end(false);
     typeText(form.name, "X");
     QCOMPARE(form.value("NAZEV").toString(), QStringLiteral("PšeniceX"));
+}
+
+void TestDBControls::dataSetDestroyedBeforeItsControls() {
+    QWidget window;
+    auto table = std::make_unique<TTestTable>(requestDefs());
+    table->AddRecord({"Pšenice", "P"});
+    table->Open();
+    TDataSource source(table.get());
+    auto* name = new TDBEdit(&window);
+    name->SetDataSource(&source);
+    name->SetDataField("NAZEV");
+    QCOMPARE(name->text(), QStringLiteral("Pšenice"));
+    table.reset();
+    QVERIFY(name->text().isEmpty());
+    QVERIFY(name->isReadOnly());
+    QCOMPARE(source.State(), TDataSetState::dsInactive);
 }
 
 QTEST_MAIN(TestDBControls)
