@@ -274,7 +274,7 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
         QByteArray bytes = translate(QByteArray(p, len), codePageInfo(codePage).ReadTable);
         while (!bytes.isEmpty() && bytes.back() == ' ')
             bytes.chop(1);
-        return cp1250::decode(bytes);
+        return decodeFieldText(bytes);
     }
     case 'D': {
         // Anything but eight digits of a real date reads as null rather than as some other day.
@@ -363,7 +363,7 @@ QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, 
     }
     switch (field.Type) {
     case 'C': {
-        QByteArray bytes = cp1250::encode(value.toString()).left(n);
+        QByteArray bytes = encodeFieldText(value.toString()).left(n);
         bytes = translate(bytes, codePageInfo(codePage).WriteTable);
         std::memcpy(out.data(), bytes.constData(), size_t(bytes.size()));
         break;
@@ -428,7 +428,7 @@ QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, 
     }
     default: {
         QByteArray raw =
-            value.typeId() == QMetaType::QByteArray ? value.toByteArray() : cp1250::encode(value.toString());
+            value.typeId() == QMetaType::QByteArray ? value.toByteArray() : encodeFieldText(value.toString());
         raw = raw.left(n);
         std::memcpy(out.data(), raw.constData(), size_t(raw.size()));
         break;
