@@ -1,0 +1,21 @@
+#include "app/InstanceLock.h"
+
+#include <QDir>
+
+namespace kvor {
+
+const QString TInstanceLock::FileName = QStringLiteral("kvor.lck");
+const QString TInstanceLock::SecondCopyText =
+    QStringLiteral("Program Kvor Pro je z této složky již spuštěn.\rDruhou kopii nelze spustit.");
+
+TInstanceLock::TInstanceLock(const QString& programFolder) : m_lock(QDir(programFolder).filePath(FileName)) {
+    // A lock left by a copy that crashed is recognised by its process id, however young it is; the
+    // age alone must never free a folder whose copy is still running.
+    m_lock.setStaleLockTime(0);
+}
+
+bool TInstanceLock::TryLock() {
+    return m_lock.tryLock(0);
+}
+
+} // namespace kvor
