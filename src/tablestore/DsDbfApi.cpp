@@ -270,11 +270,17 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
     if (allBytes(p, n, ' ')) return QVariant();
     switch (field.Type) {
     case 'C': {
-        int len = int(std::find(p, p + n, '\0') - p);
-        QByteArray bytes = translate(QByteArray(p, len), codePageInfo(codePage).ReadTable);
-        while (!bytes.isEmpty() && bytes.back() == ' ')
-            bytes.chop(1);
-        return decodeFieldText(bytes);
+        // A descriptor's length is one byte, so the field fits a buffer on the stack.
+        char bytes[256];
+        const std::uint8_t* table = codePageInfo(codePage).ReadTable;
+        int len = 0;
+        while (len < n && len < 256 && p[len] != '\0') {
+            bytes[len] = char(table[std::uint8_t(p[len])]);
+            ++len;
+        }
+        while (len > 0 && bytes[len - 1] == ' ')
+            --len;
+        return decodeFieldText(QByteArrayView(bytes, len));
     }
     case 'D': {
         // Anything but eight digits of a real date reads as null rather than as some other day.
