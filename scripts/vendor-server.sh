@@ -39,6 +39,16 @@ find_tool() {
     return 1
 }
 
+# The socket lives in DIR unless that path is too long for a Unix socket; then in /tmp under a
+# name derived from DIR, so that start, stop and sql always agree on it.
+socket_of() {
+    local sock=$1/mariadbd.sock
+    if [ ${#sock} -gt 100 ]; then
+        sock=/tmp/kvor-vendor-$(printf '%s' "$1" | md5sum | cut -c1-16).sock
+    fi
+    echo "$sock"
+}
+
 server_pid() {
     local pidfile=$1/mariadbd.pid
     [ -f "$pidfile" ] || return 1
@@ -51,13 +61,13 @@ server_pid() {
 client() {
     local dir=$1
     shift
-    "$MARIADB" --no-defaults --protocol=socket --socket="$dir/mariadbd.sock" -uroot "$@"
+    "$MARIADB" --no-defaults --protocol=socket --socket="$(socket_of "$dir")" -uroot "$@"
 }
 
 stop_server() {
     local dir=$1 pid
     pid=$(server_pid "$dir") || {
-        rm -f "$dir/mariadbd.pid" "$dir/mariadbd.sock"
+        rm -f "$dir/mariadbd.pid" "$(socket_of "$dir")"
         return 0
     }
     kill -TERM "$pid" 2>/dev/null || true
@@ -73,7 +83,7 @@ stop_server() {
         waited=$((waited + 1))
     done
     kill -0 "$pid" 2>/dev/null && die "server $pid of $dir is still running"
-    rm -f "$dir/mariadbd.pid" "$dir/mariadbd.sock"
+    rm -f "$dir/mariadbd.pid" "$(socket_of "$dir")"
 }
 
 port_busy() {
@@ -110,7 +120,7 @@ start)
     # The server of the dev machine: loopback only, small buffers, no binary log, no name lookups.
     # Its startup is detached from this script so that the fixture process can end.
     setsid "$MARIADBD" --no-defaults --datadir="$dir/data" "${user_args[@]}" \
-        --bind-address=127.0.0.1 --port="$port" --socket="$dir/mariadbd.sock" \
+        --bind-address=127.0.0.1 --port="$port" --socket="$(socket_of "$dir")" \
         --pid-file="$dir/mariadbd.pid" --log-error="$dir/error.log" --tmpdir="$dir/tmp" \
         --skip-name-resolve --skip-log-bin --performance-schema=OFF \
         --innodb-buffer-pool-size=64M --innodb-log-file-size=16M --innodb-flush-log-at-trx-commit=2 \

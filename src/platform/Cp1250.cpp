@@ -1,38 +1,65 @@
 #include "platform/Cp1250.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
+#include <array>
 
 namespace kvor::cp1250 {
 
+namespace {
+
+// Both directions are read off the converter once and kept as tables: opening a converter for every
+// field value made reading and writing tables and server results several times slower.
+struct Tables {
+    std::array<char16_t, 256> toUnicode{};
+    std::array<char, 65536> fromUnicode{}; // 0: the code page cannot hold the character
+
+    Tables() {
+        QStringDecoder decoder("windows-1250", QStringConverter::Flag::Stateless);
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            QString ch = decoder.decode(QByteArrayView(&byte, 1));
+            toUnicode[size_t(b)] = ch.size() == 1 ? ch[0].unicode() : char16_t(0xFFFD);
+        }
+        // The converter maps back exactly the characters it decodes to, so one table gives both ways.
+        for (int b = 0x80; b < 256; ++b)
+            if (toUnicode[size_t(b)] != 0xFFFD) fromUnicode[toUnicode[size_t(b)]] = char(b);
+        for (int c = 0; c < 0x80; ++c)
+            fromUnicode[size_t(c)] = char(c);
+    }
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+} // namespace
+
 QByteArray encode(QStringView text) {
-    QStringEncoder encoder("windows-1250", QStringConverter::Flag::Stateless);
+    const Tables& t = tables();
     QByteArray out;
     out.reserve(text.size());
-    // Encode character by character so that one unmappable character becomes exactly one '?',
-    // whatever replacement the converter itself would choose.
     for (qsizetype i = 0; i < text.size(); ++i) {
-        qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        QStringView ch = text.mid(i, len);
-        i += len - 1;
-        if (ch.size() == 1 && ch[0].unicode() < 0x80) {
-            out.append(char(ch[0].unicode()));
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            out.append(char(c));
             continue;
         }
-        QByteArray b = encoder.encode(ch);
-        if (encoder.hasError() || b.size() != 1 || b == "?") {
-            encoder.resetState();
-            out.append('?');
-        } else {
-            out.append(b);
-        }
+        // A surrogate pair is one character, and one that the code page cannot hold.
+        if (text[i].isHighSurrogate() && i + 1 < text.size()) ++i;
+        const char b = t.fromUnicode[c];
+        out.append(b != 0 ? b : '?');
     }
     return out;
 }
 
 QString decode(QByteArrayView bytes) {
-    QStringDecoder decoder("windows-1250", QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    const Tables& t = tables();
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        d[i] = QChar(t.toUnicode[quint8(bytes[i])]);
+    return out;
 }
 
 } // namespace kvor::cp1250

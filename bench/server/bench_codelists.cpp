@@ -1,0 +1,169 @@
+// Code list rebuild against the command-line client.
+//
+//   kvor-bench-server [--port P] [--runs N] [--varieties N]
+//
+// Without --port it starts a vendor database of its own (scripts/vendor-server.sh, stopped again at
+// the end); with --port it uses the server that answers there, whose odruda table it refills.
+// It fills odruda with the given number of varieties, then times aDBF from the menu (both lists
+// rebuilt, the variety list loaded into its memory table) and the mariadb client fetching the
+// variety query, and prints the ratio of the medians.
+#include "server/CodeLists.h"
+#include "server/ServerSql.h"
+#include "tablestore/DsDbfTable.h"
+#include "tablestore/DsMemTable.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+
+using namespace kvor;
+
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+bool runScript(const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(QStringLiteral("bash"), QStringList{QStringLiteral(KVOR_VENDOR_SCRIPT)} + args);
+    return p.waitForFinished(180000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+void fillVarieties(TServerLink& link, int count) {
+    link.ZConnection1.ExecuteDirect(QStringLiteral("delete from odruda"));
+    QStringList species;
+    link.ZQuery1.SQL() = QStringList{QStringLiteral("select KOD from druh order by KOD")};
+    link.ZQuery1.Open();
+    for (link.ZQuery1.First(); !link.ZQuery1.Eof(); link.ZQuery1.Next())
+        species << link.ZQuery1.Fields(0)->AsString();
+    link.ZQuery1.Close();
+    const int batch = 1000;
+    for (int from = 0; from < count; from += batch) {
+        QStringList rows;
+        for (int i = from; i < std::min(count, from + batch); ++i)
+            rows << QStringLiteral("('%1', 'Odrůda č. %2', '%3', '2010-1-1')")
+                        .arg(i, 5, 10, QLatin1Char('0'))
+                        .arg(i + 1)
+                        .arg(species[i % species.size()]);
+        link.ZConnection1.ExecuteDirect(
+            QStringLiteral("insert into odruda (kod, nazev, DRUH, registrace) values ") + rows.join(u','));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int port = 0, runs = 5, varieties = 20000;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == u"--port") port = args[i + 1].toInt();
+        if (args[i] == u"--runs") runs = std::max(1, args[i + 1].toInt());
+        if (args[i] == u"--varieties") varieties = std::max(1, args[i + 1].toInt());
+    }
+    const QString client = QStandardPaths::findExecutable(QStringLiteral("mariadb"));
+    if (client.isEmpty()) {
+        std::fprintf(stderr, "the mariadb client is not installed\n");
+        return 1;
+    }
+    const bool ownServer = port == 0;
+    if (ownServer) {
+        port = KVOR_BENCH_DB_PORT;
+        if (!runScript({QStringLiteral("start"), QStringLiteral(KVOR_BENCH_DB_DIR), QString::number(port)}))
+            return 1;
+    }
+    int status = 0;
+    try {
+        TServerConfig config = TServerConfig::defaults();
+        config.Host = QStringLiteral("127.0.0.1");
+        config.Port = port;
+        TServerLink link(config);
+        if (!link.TestSQLjakje())
+            throw EDatabaseError(QStringLiteral("no vendor database on port %1").arg(port));
+        link.SetUpSession();
+        fillVarieties(link, varieties);
+
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath(QStringLiteral("data"));
+        TDsDatabase database;
+        database.SetDatabaseName(dir.filePath(QStringLiteral("data")));
+        TDsDbfTable DsDbfTable33, DbfAd, DsDbfTable1;
+        TDsMemTable DsMemTable33, DsMemTable1;
+        const TCodeListTables tables{&database, &DsDbfTable33, &DsMemTable33,
+                                     &DbfAd,    &DsDbfTable1,  &DsMemTable1};
+        const QString ini = dir.filePath(QStringLiteral("kvor.ini"));
+
+        std::vector<double> rebuild, fetch;
+        for (int r = 0; r < runs; ++r) {
+            QElapsedTimer t;
+            t.start();
+            const TCodeListOutcome out = aDBF(link, tables, false, ini);
+            rebuild.push_back(t.nsecsElapsed() / 1e6);
+            if (!out.Rebuilt || DsMemTable33.RecordCount() != varieties)
+                throw EDatabaseError(
+                    QStringLiteral("the rebuild gave %1 varieties").arg(DsMemTable33.RecordCount()));
+        }
+        for (int r = 0; r < runs; ++r) {
+            QProcess p;
+            p.setStandardOutputFile(QProcess::nullDevice());
+            QElapsedTimer t;
+            t.start();
+            p.start(client,
+                    {QStringLiteral("--no-defaults"), QStringLiteral("--protocol=TCP"),
+                     QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(port),
+                     QStringLiteral("-u") + config.User, QStringLiteral("-p") + config.Password,
+                     QStringLiteral("--compress"), QStringLiteral("--default-character-set=cp1250"),
+                     QStringLiteral("--batch"), config.Database, QStringLiteral("-e"), sql::kVarietyQuery});
+            if (!p.waitForFinished(120000) || p.exitCode() != 0)
+                throw EDatabaseError(QStringLiteral("mariadb failed"));
+            fetch.push_back(t.nsecsElapsed() / 1e6);
+        }
+        // Where the time of one variety list goes, step by step as the rebuild takes them.
+        QElapsedTimer t;
+        t.start();
+        link.ZQuery1.SQL() = QStringList{sql::kVarietyQuery};
+        link.ZQuery1.Open();
+        const double queryMs = t.nsecsElapsed() / 1e6;
+        t.restart();
+        DsMemTable1.LoadRecords(link.ZQuery1, 0, false);
+        link.ZQuery1.Close();
+        const double loadMs = t.nsecsElapsed() / 1e6;
+        t.restart();
+        DsDbfTable1.SetDatabase(&database);
+        DsDbfTable1.SetTableName(QStringLiteral("krok.dbf"));
+        DsDbfTable1.SetFieldDefs(DsMemTable1.FieldDefs());
+        DsDbfTable1.SetExclusive(true);
+        DsDbfTable1.CreateTable();
+        DsMemTable1.SaveRecords(DsDbfTable1, 0);
+        DsMemTable1.Close();
+        DsDbfTable1.Close();
+        const double saveMs = t.nsecsElapsed() / 1e6;
+        t.restart();
+        DsDbfTable33.SetDatabase(&database);
+        DsDbfTable33.SetTableName(QStringLiteral("krok.dbf"));
+        DsMemTable33.LoadRecords(DsDbfTable33, 0, false);
+        const double reloadMs = t.nsecsElapsed() / 1e6;
+
+        const double a = median(rebuild), b = median(fetch);
+        std::printf("variety list steps: query %.1f ms, into memory table %.1f ms, into cenik.dbf %.1f ms, "
+                    "back into DsMemTable33 %.1f ms\n",
+                    queryMs, loadMs, saveMs, reloadMs);
+        std::printf("varieties:                        %d\n", varieties);
+        std::printf("aDBF rebuild (median of %d):       %.1f ms\n", runs, a);
+        std::printf("mariadb client fetch (median of %d): %.1f ms\n", runs, b);
+        std::printf("ratio rebuild / client fetch:     %.2f\n", b > 0 ? a / b : 0.0);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kvor-bench-server: %s\n", e.what());
+        status = 1;
+    }
+    if (ownServer) runScript({QStringLiteral("stop"), QStringLiteral(KVOR_BENCH_DB_DIR)});
+    return status;
+}
