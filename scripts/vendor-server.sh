@@ -111,7 +111,7 @@ start)
     mkdir -p "$dir/data" "$dir/tmp"
     user_args=()
     [ "$(id -u)" -eq 0 ] && user_args=(--user=root)
-    "$INSTALL_DB" --no-defaults --datadir="$dir/data" "${user_args[@]}" --auth-root-authentication-method=socket \
+    "$INSTALL_DB" --no-defaults --datadir="$dir/data" "${user_args[@]}" --auth-root-authentication-method=normal \
         --skip-test-db >"$dir/install.log" 2>&1 || {
         cat "$dir/install.log" >&2
         die "mariadb-install-db failed"

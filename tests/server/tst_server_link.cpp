@@ -5,6 +5,7 @@
 #include "tablestore/DsMemTable.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +24,7 @@ private slots:
     void offlineWhenTheServerCannotBeReached_data();
     void offlineWhenTheServerCannotBeReached();
     void everyAttemptOpensANewConnection();
+    void stoppedServerEndsStatementsAndGivesOffline();
     void readTimeoutEndsAStatementOnADeadConnection();
     void configFromIni_data();
     void configFromIni();
@@ -93,6 +95,30 @@ void TstServerLink::everyAttemptOpensANewConnection() {
     link.ZQuery1.SQL() = QStringList{u"select @keep as k"_s};
     link.ZQuery1.Open();
     QVERIFY(link.ZQuery1.FieldByName(u"k"_s)->IsNull());
+}
+
+void TstServerLink::stoppedServerEndsStatementsAndGivesOffline() {
+    // A server of its own, so that the shared one keeps running for the other tests.
+    QTemporaryDir dir;
+    const QString port = QString::number(KVOR_TEST_DB_PORT + 1);
+    auto script = [&](const QStringList& args) {
+        QProcess p;
+        p.start(u"bash"_s, QStringList{QStringLiteral(KVOR_VENDOR_SCRIPT)} + args);
+        return p.waitForFinished(120000) && p.exitCode() == 0;
+    };
+    QVERIFY(script({u"start"_s, dir.path(), port}));
+    TServerConfig c = vendorDbConfig();
+    c.Port = port.toInt();
+    TServerLink link(c);
+    QVERIFY(link.TestSQLjakje());
+    link.SetUpSession();
+    QVERIFY(script({u"stop"_s, dir.path()}));
+
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY_THROWS_EXCEPTION(ESqlError, link.ZConnection1.ExecuteDirect(u"select 1"_s));
+    QVERIFY(!link.TestSQLjakje());
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(u"took %1 ms"_s.arg(timer.elapsed())));
 }
 
 void TstServerLink::readTimeoutEndsAStatementOnADeadConnection() {
