@@ -1,9 +1,6 @@
 #include "tablestore/DsCP.h"
 
-#include "platform/Cp1250.h"
-
 #include <array>
-#include <memory>
 
 namespace kvor {
 
@@ -76,59 +73,7 @@ std::array<TCodePageInfo, CP_TYPE_COUNT> makeInfos() {
     return infos;
 }
 
-struct FieldTextTables {
-    std::array<char16_t, 256> Decode{};
-    std::array<std::int16_t, 65536> Encode{}; // -1: the code page has no byte for it
-
-    FieldTextTables() {
-        Encode.fill(-1);
-        for (int b = 0; b < 256; ++b) {
-            const char byte = char(b);
-            QString text = cp1250::decode(QByteArrayView(&byte, 1));
-            Decode[size_t(b)] = text.size() == 1 ? text[0].unicode() : char16_t(0xFFFD);
-        }
-        for (int b = 0; b < 256; ++b) {
-            char16_t c = Decode[size_t(b)];
-            if (c == 0xFFFD) continue;
-            // Only characters the codec itself encodes to this byte, so both directions agree.
-            if (cp1250::encode(QStringView(&c, 1)) == QByteArray(1, char(b))) Encode[c] = std::int16_t(b);
-        }
-    }
-};
-
-const FieldTextTables& fieldTextTables() {
-    static const FieldTextTables tables;
-    return tables;
-}
-
 } // namespace
-
-QString decodeFieldText(QByteArrayView bytes) {
-    const auto& t = fieldTextTables();
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = QChar(t.Decode[std::uint8_t(bytes[i])]);
-    return text;
-}
-
-QByteArray encodeFieldText(QStringView text) {
-    const auto& t = fieldTextTables();
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QChar c = text[i];
-        // A pair of surrogates is one character, which Windows-1250 cannot hold.
-        if (c.isHighSurrogate() && i + 1 < text.size()) {
-            ++i;
-            bytes.append('?');
-            continue;
-        }
-        std::int16_t b = t.Encode[c.unicode()];
-        bytes.append(b < 0 ? '?' : char(b));
-    }
-    return bytes;
-}
 
 const TCodePageInfo& codePageInfo(CP_TYPE codePage) {
     static const std::array<TCodePageInfo, CP_TYPE_COUNT> infos = makeInfos();

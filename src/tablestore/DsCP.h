@@ -1,7 +1,6 @@
 #pragma once
 // Code pages of dBase tables: how the characters of C fields are translated between the program
 // and the file, and what a new file says about its language driver.
-#include <QByteArray>
 #include <QString>
 #include <cstdint>
 
@@ -145,11 +144,5 @@ const TCodePageInfo& codePageInfo(CP_TYPE codePage);
 QString codePageName(CP_TYPE codePage);
 // The member of that name (exact spelling), or false when there is none.
 bool codePageFromName(const QString& name, CP_TYPE& codePage);
-
-// Windows-1250 bytes of C fields to text and back, with exactly the results of kvor::cp1250
-// (undefined bytes become U+FFFD, characters the code page lacks become '?'), through tables
-// taken from it once: a codec call per field value would dominate a table scan.
-QString decodeFieldText(QByteArrayView bytes);
-QByteArray encodeFieldText(QStringView text);
 
 } // namespace kvor

@@ -280,7 +280,7 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
         }
         while (len > 0 && bytes[len - 1] == ' ')
             --len;
-        return decodeFieldText(QByteArrayView(bytes, len));
+        return cp1250::decode(QByteArrayView(bytes, len));
     }
     case 'D': {
         // Anything but eight digits of a real date reads as null rather than as some other day.
@@ -369,7 +369,7 @@ QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, 
     }
     switch (field.Type) {
     case 'C': {
-        QByteArray bytes = encodeFieldText(value.toString()).left(n);
+        QByteArray bytes = cp1250::encode(value.toString()).left(n);
         bytes = translate(bytes, codePageInfo(codePage).WriteTable);
         std::memcpy(out.data(), bytes.constData(), size_t(bytes.size()));
         break;
@@ -434,7 +434,7 @@ QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, 
     }
     default: {
         QByteArray raw =
-            value.typeId() == QMetaType::QByteArray ? value.toByteArray() : encodeFieldText(value.toString());
+            value.typeId() == QMetaType::QByteArray ? value.toByteArray() : cp1250::encode(value.toString());
         raw = raw.left(n);
         std::memcpy(out.data(), raw.constData(), size_t(raw.size()));
         break;
