@@ -380,7 +380,7 @@ void TForm1::buildEditor(QWidget* central) {
         g->setObjectName(QStringLiteral("GroupBox%1").arg(number));
         auto* grid = new QGridLayout(g);
         grid->setContentsMargins(8, 5, 8, 5);
-        grid->setHorizontalSpacing(6);
+        grid->setHorizontalSpacing(10);
         grid->setVerticalSpacing(3);
         grid->setColumnMinimumWidth(0, captionWidth);
         groups->addWidget(g);
@@ -544,9 +544,8 @@ void TForm1::buildEditor(QWidget* central) {
         TDBComboBox* osetreni = combo(g, "OSETRENITX", false);
         osetreni->addItems({QStringLiteral("nemořeno"), QStringLiteral("mořeno"),
                             QStringLiteral("automat. vzorkovadlo"), QStringLiteral("vzorek nemořen")});
-        osetreni->setFixedWidth(190);
+        osetreni->setFixedWidth(172);
         TDBEdit* moridlo = edit(g, "MORIDLOTXT");
-        moridlo->setFixedWidth(170);
         TDBComboBox* typNa = combo(g, "TYP_NA", false);
         for (const CodeItem& k : labelKinds())
             typNa->addItem(k.shown, k.code);
@@ -554,17 +553,25 @@ void TForm1::buildEditor(QWidget* central) {
         TDBEdit* nav1 = edit(g, "NAV1");
         TDBEdit* nav2 = edit(g, "NAV2");
         TDBEdit* misto = edit(g, "MISTOODBER");
-        misto->setFixedWidth(190);
+        misto->setFixedWidth(150);
         TDBDateEdit* datumOdber = dateEdit(g, "DATUMODBER");
         grid->addWidget(caption(g, QStringLiteral("Ošetření")), 0, 0);
         grid->addLayout(row({osetreni}), 0, 1);
         grid->addWidget(caption(g, QStringLiteral("Mořidlo")), 0, 2);
-        grid->addLayout(row({moridlo, textButton(g, "MORIDLOTXT")}), 0, 3);
+        auto* moridloRow = row({moridlo, textButton(g, "MORIDLOTXT")}, false);
+        moridloRow->setStretch(0, 1);
+        grid->addLayout(moridloRow, 0, 3);
+        // The label numbers are long lines: they take the width of both columns, beside the label kind.
         grid->addWidget(caption(g, QStringLiteral("Návěsky")), 1, 0);
-        grid->addLayout(row({typNa}), 1, 1);
-        grid->addWidget(caption(g, QStringLiteral("Čísla")), 1, 2);
-        grid->addWidget(nav1, 1, 3);
-        grid->addWidget(nav2, 2, 3);
+        auto* labels = new QGridLayout;
+        labels->setHorizontalSpacing(10);
+        labels->setVerticalSpacing(3);
+        labels->addWidget(typNa, 0, 0);
+        labels->addWidget(caption(g, QStringLiteral("Čísla")), 0, 1);
+        labels->addWidget(nav1, 0, 2);
+        labels->addWidget(nav2, 1, 2);
+        labels->setColumnStretch(2, 1);
+        grid->addLayout(labels, 1, 1, 2, 3);
         grid->addWidget(caption(g, QStringLiteral("Místo odběru")), 3, 0);
         grid->addLayout(row({misto, textButton(g, "MISTOODBER")}), 3, 1);
         grid->addWidget(caption(g, QStringLiteral("Datum odběru")), 3, 2);
@@ -631,6 +638,7 @@ void TForm1::buildVarietyPanel(QWidget* central) {
     VarietyGrid->setObjectName(QStringLiteral("VarietyGrid"));
     VarietyGrid->SetGridModel(VarietyModel);
     VarietyGrid->setToolTip(QStringLiteral("Vyhledávání spustíte klikem na nadpis"));
+    VarietyGrid->verticalHeader()->setDefaultSectionSize(VarietyGrid->fontMetrics().height() + 6);
     connect(VarietyGrid, &TDBGrid::titleClicked, this, [this](int, const QString& fieldName) {
         runGuarded(
             [&] {

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Pictures of Kvor Pro's windows: starts the program under a virtual X server against the demo
+# vendor database, drives it with the keyboard and the mouse, and writes PNG files:
+#   main-window.png      the request editor with a request filled in and saved
+#   variety-panel.png    the editor with the variety panel open
+#   settings-window.png  the company identity settings (they open first on a new program folder)
+#   saved-texts.png      the saved-texts window of a field
+# Usage: scripts/screenshot.sh [OUTPUT_FOLDER]   (default: docs/screenshots)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${KVOR_BUILD_DIR:-$root/build}
+out=$(realpath -m "${1:-$root/docs/screenshots}")
+port=${KVOR_SHOT_PORT:-33063}
+display=${KVOR_SHOT_DISPLAY:-:87}
+shots=$build/shots
+
+bash scripts/deps.sh
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target kvor
+
+# A new program folder every time, so that the settings window opens first.
+rm -rf "$shots"
+mkdir -p "$shots/kvor/data" "$out"
+cp "$build/kvor" "$shots/kvor/kvor"
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    bash scripts/vendor-server.sh stop "$shots/db" "$port" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+bash scripts/vendor-server.sh start "$shots/db" "$port" >/dev/null
+ico=12345678
+mariadb --protocol=TCP -h 127.0.0.1 -P "$port" -u pelmar -p730518kpw pelmar <<SQL
+INSERT INTO kvor_firmy (ICO, computeruser, computername) VALUES ('$ico', '$(id -un)', '$(hostname)');
+SQL
+printf '%s\r\n' '[TFmozno]' 'Editpodnik_Text=0815' 'EditCSO_Text=101' "EditICO_Text=$ico" \
+    'EditDIC_Text=CZ12345678' 'Editnazev_Text=Osiva Haná, a.s.' 'Editsidlo_Text=Kroměříž' \
+    'Editulice_Text=Zemědělská 12' 'EditPSC_Text=767 01' 'Editposta_Text=Kroměříž' \
+    'EditTelefon_Text=573 123 456' 'EditFax_Text=573 123 457' 'EditEmail_Text=osiva@example.cz' \
+    '[Server]' 'Host=127.0.0.1' "Port=$port" | iconv -f UTF-8 -t WINDOWS-1250 > "$shots/kvor/kvor.ini"
+printf '%s\r\n' 'jutové pytle 50 kg' 'papírové pytle 25 kg' 'big bag 500 kg' 'volně ložené' |
+    iconv -f UTF-8 -t WINDOWS-1250 > "$shots/kvor/OBALY_TXT.txt"
+
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
+xdpyinfo >/dev/null 2>&1 || { echo "screenshot: the virtual X server did not start" >&2; exit 1; }
+
+(cd "$shots/kvor" && QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 exec ./kvor) &
+pids+=($!)
+
+# The window whose title matches, once it is on the screen.
+window() {
+    local id
+    for _ in $(seq 150); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1) && [ -n "$id" ] && { echo "$id"; return; }
+        sleep 0.2
+    done
+    echo "screenshot: no window '$1'" >&2
+    exit 1
+}
+shoot() {
+    sleep 0.7
+    xwd -silent -id "$1" | xwdtopnm 2>/dev/null | pnmtopng > "$out/$2"
+    echo "screenshot: $out/$2"
+}
+keys() { xdotool key --delay 60 "$@"; }
+text() { xdotool type --delay 30 "$1"; }
+
+# The settings window opens first, because the request was never saved; "OK" stores the identity.
+settings=$(window 'servis')
+shoot "$settings" settings-window.png
+xdotool windowactivate --sync "$settings" 2>/dev/null || xdotool windowfocus --sync "$settings"
+keys Return
+
+# The editor: a request typed in, field by field, with Enter moving on like Tab.
+main=$(window 'Kvor Pro')
+sleep 1
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+keys ctrl+a
+text '2012'; keys Return Return           # ROK, PODNIK
+text '42'; keys Return; text '1'; keys Return  # PRIHLASKA, DIL
+text 'CZ0815'; keys Return; keys Return  # CZP, ZAHRPARTIE
+text 'ULC 11/0815'; keys Return Return Return   # ROZ_P1..3
+text '12500'; keys Return Return          # MNOZSTVI, MJ
+text '12700'; keys Return                 # BRUTTO
+text 'big bag'; keys Return               # OBALY_TXT
+text '250'; keys Return Return Return     # POCET, OBALY2_TXT, POCET2
+keys Down Return                          # OSETRENITX: mořeno
+text 'Celest Trio'; keys Return           # MORIDLOTXT
+keys Return                               # TYP_NA
+text '0815/0001 - 0815/0250'; keys Return Return
+text 'sklad Kroměříž'; keys Return
+
+# The variety panel: open it from its bar, pick a variety with a double click.
+xdotool mousemove --window "$main" 12 300 click 1
+sleep 1
+shoot "$main" variety-panel.png
+xdotool mousemove --window "$main" 120 90 click --repeat 2 --delay 80 1
+sleep 0.5
+
+# Saved and sent.
+xdotool mousemove --window "$main" 680 50 click 1
+sleep 2
+shoot "$main" main-window.png
+
+# The saved texts of the packaging, from the button "T" beside it; a row chosen.
+xdotool mousemove --window "$main" 358 299 click 1
+texts=$(window 'texty')
+xdotool mousemove --window "$texts" 100 40 click 1
+shoot "$texts" saved-texts.png
+keys Escape
