@@ -107,6 +107,9 @@ private slots:
     void missingCodeListsGiveEmptyLists();
     void menuRefreshOfflineDisablesHistorie();
     void focusOrderAndEnter();
+    void konecDropsUnsavedEdit_data();
+    void konecDropsUnsavedEdit();
+    void damagedRequestTableStillStarts();
 };
 
 void TestAppForm::firstStartWithEmptyTable() {
@@ -679,6 +682,14 @@ void TestAppForm::settingsStoredOnClose() {
             QCOMPARE(s->EditICO->maxLength(), 10);
             QCOMPARE(s->Editposta->maxLength(), 24);
         }();
+        QWidgetList chain;
+        for (QWidget* w = s->Editpodnik; chain.size() < 13; w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus) chain << w;
+        [&] {
+            QCOMPARE(chain, (QWidgetList{s->Editpodnik, s->EditICO, s->EditDIC, s->Editnazev, s->Editsidlo,
+                                         s->Editulice, s->EditPSC, s->Editposta, s->EditTelefon, s->EditFax,
+                                         s->EditEmail, s->EditCSO, s->ButtonOK}));
+        }();
         s->EditICO->setText(QStringLiteral("87654321"));
         s->Editpodnik->setText(QStringLiteral("4711"));
         s->EditCSO->setText(QString());
@@ -803,6 +814,48 @@ void TestAppForm::focusOrderAndEnter() {
     for (const char* f : {"DRUH", "NAZ_DRU", "ODRUDA", "NAZ_ODRU"})
         QCOMPARE(form->FieldControl(QString::fromLatin1(f))->focusPolicy(), Qt::NoFocus);
     QCOMPARE(form->ButtonPorost->focusPolicy(), Qt::NoFocus);
+}
+
+void TestAppForm::konecDropsUnsavedEdit_data() {
+    QTest::addColumn<QString>("item");
+    QTest::newRow("Hlavní nabídka, Konec") << "Konec1";
+    QTest::newRow("Konec, Opravdu") << "Opravdu1";
+}
+
+void TestAppForm::konecDropsUnsavedEdit() {
+    QFETCH(QString, item);
+    AppFolder folder;
+    folder.writeIdentity(kDeadPort);
+    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    type(*form, "CZP", QStringLiteral("LOST"));
+    seams.questions.clear();
+    form->findChild<QAction*>(item)->trigger();
+    QVERIFY(!form->isVisible());
+    QVERIFY(seams.questions.isEmpty()); // nothing is asked
+    form.reset();
+    QCOMPARE(folder.readFirst(QStringLiteral("zadost.dbf")).value(QStringLiteral("CZP")).toString(),
+             QString());
+}
+
+void TestAppForm::damagedRequestTableStillStarts() {
+    AppFolder folder;
+    folder.writeIdentity(kDeadPort);
+    QFile damaged(folder.dataPath(QStringLiteral("zadost.dbf")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(40, '\x03'));
+    damaged.close();
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    // The error is shown, and the start-up still ends with the editor and its menu usable.
+    QCOMPARE(seams.errors.size(), 1);
+    QVERIFY(form->centralWidget()->isEnabled());
+    QVERIFY(form->Nastavenprogramu1->isEnabled());
+    QVERIFY(!form->Dbf5->Active());
+    QCOMPARE(QFile(folder.dataPath(QStringLiteral("zadost.dbf"))).size(), 40); // left as it was
 }
 
 QTEST_MAIN(TestAppForm)
