@@ -107,6 +107,9 @@ sleep 0.5
 xdotool mousemove --window "$main" 680 50 click 1
 sleep 2
 shoot "$main" main-window.png
+sent=$(mariadb --protocol=TCP -h 127.0.0.1 -P "$port" -u pelmar -p730518kpw pelmar -N -e \
+    "select concat(id_trivan, ' ', PARTIECELA, ' ', NAZ_ODRU) from kvor_zadost where ICO = '$ico'")
+echo "screenshot: the request on the server: ${sent:-none}"
 
 # The saved texts of the packaging, from the button "T" beside it; a row chosen.
 xdotool mousemove --window "$main" 358 299 click 1
