@@ -1,5 +1,6 @@
 #include "app/mozno.h"
 
+#include "app/AppWindows.h"
 #include "platform/ProfileFile.h"
 
 #include <QGridLayout>
@@ -122,6 +123,11 @@ TFmozno::TFmozno(QWidget* parent) : QDialog(parent) {
 QList<QLineEdit*> TFmozno::Fields() const {
     return {Editpodnik, EditCSO, EditICO,   EditDIC,     Editnazev, Editsidlo,
             Editulice,  EditPSC, Editposta, EditTelefon, EditFax,   EditEmail};
+}
+
+void TFmozno::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    centerOnScreen(this);
 }
 
 void TFmozno::LoadFrom(const TIniFile& ini) {

@@ -39,6 +39,9 @@ public:
 
     // The fields in the order in which they are stored.
     QList<QLineEdit*> Fields() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 } // namespace kvor
