@@ -316,8 +316,10 @@ void TDataSet::Open() {
     m_state = TDataSetState::dsBrowse;
     try {
         if (m_filtered && !m_filter.isEmpty()) FilterChanged();
+        // Opening stands on the first record, as First does: Bof is true, Eof only when empty.
         bool found = InternalFirst();
-        AfterMove(found, true);
+        m_bof = true;
+        m_eof = !found;
     } catch (...) {
         m_state = TDataSetState::dsInactive;
         InternalClose();
