@@ -1,7 +1,7 @@
 #include "server/CodeLists.h"
 
-#include "platform/CzechLocale.h"
 #include "platform/EmptyDate.h"
+#include "platform/ProfileFile.h"
 #include "server/ServerSql.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
@@ -57,14 +57,23 @@ void rebuildList(TServerLink& link, const TCodeListTables& t, const QString& que
     for (const char* ext : {".dbf", ".dbt", ".fpt"})
         QFile::remove(folder.filePath(base + "_nove" + ext));
 
-    t.DsDbfTable1->SetDatabase(t.Database);
-    t.DsDbfTable1->SetTableName(newName);
-    t.DsDbfTable1->SetFieldDefs(t.DsMemTable1->FieldDefs());
-    t.DsDbfTable1->SetExclusive(true);
-    t.DsDbfTable1->CreateTable();
-    t.DsMemTable1->SaveRecords(*t.DsDbfTable1, 0);
-    t.DsMemTable1->Close();
-    t.DsDbfTable1->Close();
+    try {
+        t.DsDbfTable1->SetDatabase(t.Database);
+        t.DsDbfTable1->SetTableName(newName);
+        t.DsDbfTable1->SetFieldDefs(t.DsMemTable1->FieldDefs());
+        t.DsDbfTable1->SetExclusive(true);
+        t.DsDbfTable1->CreateTable();
+        t.DsMemTable1->SaveRecords(*t.DsDbfTable1, 0);
+        t.DsMemTable1->Close();
+        t.DsDbfTable1->Close();
+    } catch (...) {
+        // The half-written file is of no use: the old list stays as it is.
+        t.DsMemTable1->Close();
+        t.DsDbfTable1->Close();
+        for (const char* ext : {".dbf", ".dbt", ".fpt"})
+            QFile::remove(folder.filePath(base + "_nove" + ext));
+        throw;
+    }
 
     for (const char* ext : {".dbt", ".fpt"}) {
         const QString newMemo = folder.filePath(base + "_nove" + ext);
@@ -100,9 +109,8 @@ struct FinishGuard {
 } // namespace
 
 QDateTime storedCodeListTime(const QString& iniPath) {
-    const QString text = profile::readString(iniPath, kSection, kKey);
-    if (auto t = czech::parseDateTime(text)) return *t;
-    return QDateTime(QDate::currentDate().addDays(-999), QTime(0, 0));
+    return TIniFile(iniPath).ReadDateTime(kSection, kKey,
+                                          QDateTime(QDate::currentDate().addDays(-999), QTime(0, 0)));
 }
 
 TCodeListOutcome aDBF(TServerLink& link, const TCodeListTables& t, bool startupMode, const QString& iniPath,
@@ -126,7 +134,7 @@ TCodeListOutcome aDBF(TServerLink& link, const TCodeListTables& t, bool startupM
                 rebuildList(link, t, sql::kAddressQuery, QStringLiteral("zadostad.dbf"));
                 link.ZQuery1.Close();
                 // Stored only now: a rebuild that did not finish is tried again at the next start.
-                profile::writeString(iniPath, kSection, kKey, czech::formatDateTime(serverTime));
+                TIniFile(iniPath).WriteDateTime(kSection, kKey, serverTime);
                 out.Rebuilt = true;
             }
         } catch (...) {

@@ -23,13 +23,4 @@ struct TServerConfig {
     static TServerConfig fromIni(const QString& iniPath);
 };
 
-// Values of a profile file (sections and keys, Windows-1250 text). Names of sections and keys are
-// compared without regard to case; writing keeps every other line of the file as it was.
-namespace profile {
-QString readString(const QString& path, const QString& section, const QString& key,
-                   const QString& fallback = {});
-// Raises std::runtime_error when the file cannot be written.
-void writeString(const QString& path, const QString& section, const QString& key, const QString& value);
-} // namespace profile
-
 } // namespace kvor

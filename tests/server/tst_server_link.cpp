@@ -23,6 +23,7 @@ private slots:
     void initTestCase();
     void offlineWhenTheServerCannotBeReached_data();
     void offlineWhenTheServerCannotBeReached();
+    void sessionIsCompressedInWindows1250();
     void everyAttemptOpensANewConnection();
     void stoppedServerEndsStatementsAndGivesOffline();
     void readTimeoutEndsAStatementOnADeadConnection();
@@ -80,6 +81,26 @@ void TstServerLink::offlineWhenTheServerCannotBeReached() {
     QVERIFY(!link.Online());
     QVERIFY(!link.ZConnection1.Connected());
     QVERIFY2(timer.elapsed() < 8000, qPrintable(u"took %1 ms"_s.arg(timer.elapsed())));
+}
+
+void TstServerLink::sessionIsCompressedInWindows1250() {
+    TServerLink link(vendorDbConfig());
+    QVERIFY(link.TestSQLjakje());
+    link.SetUpSession();
+    TZQuery& q = link.ZQuery1;
+    q.SQL() = QStringList{u"show session status like 'Compression'"_s};
+    q.Open();
+    QCOMPARE(q.FieldByName(u"Value"_s)->AsString(), u"ON"_s);
+    q.Close();
+    q.SQL() = QStringList{u"select @@character_set_client as c, @@character_set_connection as n, "
+                          "@@character_set_results as r, @@session.sql_mode as m, @@autocommit as a"_s};
+    q.Open();
+    QCOMPARE(q.FieldByName(u"c"_s)->AsString(), u"cp1250"_s);
+    QCOMPARE(q.FieldByName(u"n"_s)->AsString(), u"cp1250"_s);
+    QCOMPARE(q.FieldByName(u"r"_s)->AsString(), u"cp1250"_s);
+    QCOMPARE(q.FieldByName(u"m"_s)->AsString(), QString());
+    QCOMPARE(q.FieldByName(u"a"_s)->AsInteger(), 1);
+    q.Close();
 }
 
 void TstServerLink::everyAttemptOpensANewConnection() {

@@ -2,7 +2,7 @@
 // code list refresh, company lookup, hostile text, and failures in the middle of a script.
 #include "RequestFixture.h"
 #include "platform/Cp1250.h"
-#include "platform/CzechLocale.h"
+#include "platform/ProfileFile.h"
 #include "server/CodeLists.h"
 #include "server/CompanyLookup.h"
 #include "server/ExportQueue.h"
@@ -619,13 +619,13 @@ void TstServerOps::changedServerColumnShowsUpLocally() {
 void TstServerOps::offlineRefreshLoadsTheLocalList() {
     CodeListPlace c;
     QVERIFY(c.run(true).Rebuilt);
-    const QString stored = profile::readString(c.ini(), u"UpdateTable"_s, u"odruda"_s);
+    const QString stored = TIniFile(c.ini()).ReadString(u"UpdateTable"_s, u"odruda"_s, QString());
     const TCodeListOutcome out = c.run(false, unreachableConfig());
     QVERIFY(!out.Online);
     QVERIFY(!out.Rebuilt);
     QVERIFY(out.VarietiesLoaded);
     QVERIFY(c.DsMemTable33.RecordCount() > 300);
-    QCOMPARE(profile::readString(c.ini(), u"UpdateTable"_s, u"odruda"_s), stored);
+    QCOMPARE(TIniFile(c.ini()).ReadString(u"UpdateTable"_s, u"odruda"_s, QString()), stored);
 
     // Without a connection and without files the list stays empty.
     CodeListPlace fresh;
@@ -644,7 +644,7 @@ void TstServerOps::failedRebuildKeepsTheListsAndIsRetried() {
     }();
     // An older stored time, so that the start wants a rebuild, and an address list that fails.
     const QDateTime old(QDate(2011, 1, 2), QTime(3, 4, 5));
-    profile::writeString(c.ini(), u"UpdateTable"_s, u"odruda"_s, czech::formatDateTime(old));
+    TIniFile(c.ini()).WriteDateTime(u"UpdateTable"_s, u"odruda"_s, old);
     m_db->exec(u"rename table zadostadre to zadostadre_pryc"_s);
     {
         Restore back{u"rename table zadostadre_pryc to zadostadre"_s};
