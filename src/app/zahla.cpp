@@ -336,6 +336,10 @@ void TForm1::bindEnterAsTab(QWidget* control) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == VarietyPanel && event->type() == QEvent::Leave && !m_panelKeptOpen) {
+        VarietyPanel->hide();
+        return false;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
@@ -618,7 +622,8 @@ void TForm1::buildEditor(QWidget* central) {
 
     VarietyBar = new TVarietyBar(central);
     VarietyBar->setGeometry(2, 2, 22, kClientHeight - 4);
-    VarietyBar->OnClick = [this] { OdrudyClick(); };
+    // Opened from its bar, the panel slides back when the mouse leaves it; "<" keeps it open.
+    VarietyBar->OnClick = [this] { openVarietyPanel(false); };
 }
 
 void TForm1::buildVarietyPanel(QWidget* central) {
@@ -628,6 +633,7 @@ void TForm1::buildVarietyPanel(QWidget* central) {
     VarietyPanel->setFrameShadow(QFrame::Raised);
     VarietyPanel->setAutoFillBackground(true);
     VarietyPanel->hide();
+    VarietyPanel->installEventFilter(this);
 
     auto* title = new QLabel(QStringLiteral("Druh, odrůda, stupeň"), VarietyPanel);
     title->setObjectName(QStringLiteral("VarietyPanelTitle"));
@@ -1000,11 +1006,16 @@ void TForm1::SmazatClick() {
 // Variety panel
 
 void TForm1::OdrudyClick() {
+    openVarietyPanel(true);
+    VarietyGrid->setFocus();
+}
+
+void TForm1::openVarietyPanel(bool keepOpen) {
+    m_panelKeptOpen = keepOpen;
     const int width = m_panelOpenWidth > 0 ? m_panelOpenWidth : kVarietyPanelWidth;
     VarietyPanel->setGeometry(0, 0, width, kClientHeight);
     VarietyPanel->show();
     VarietyPanel->raise();
-    VarietyGrid->setFocus();
 }
 
 void TForm1::PrevzitClick() {
@@ -1027,6 +1038,7 @@ void TForm1::PrevzitClick() {
 }
 
 void TForm1::PanelZpetClick() {
+    m_panelKeptOpen = false;
     VarietyPanel->hide();
 }
 

@@ -63,17 +63,17 @@ public:
     bool Online() const;
 
     // Components.
-    TDsDatabase* DsDatabase1;
-    TDsDbfTable* Dbf5;
-    TDsDbfTable* Dbf2st;
-    TDsDbfTable* DbfEx;
-    TDsDbfTable* DbfAd;
-    TDsDbfTable* DsDbfTable33;
-    TDsDbfTable* DsDbfTable1;
-    TDsMemTable* DsMemTable33;
-    TDsMemTable* DsMemTable1;
-    TDataSource* DataSource1; // the request
-    TMessageBox* dotaz;
+    TDsDatabase* DsDatabase1 = nullptr;
+    TDsDbfTable* Dbf5 = nullptr;
+    TDsDbfTable* Dbf2st = nullptr;
+    TDsDbfTable* DbfEx = nullptr;
+    TDsDbfTable* DbfAd = nullptr;
+    TDsDbfTable* DsDbfTable33 = nullptr;
+    TDsDbfTable* DsDbfTable1 = nullptr;
+    TDsMemTable* DsMemTable33 = nullptr;
+    TDsMemTable* DsMemTable1 = nullptr;
+    TDataSource* DataSource1 = nullptr; // the request
+    TMessageBox* dotaz = nullptr;
     TServerLink& Link() const { return *m_link; }
 
     // Operations.
@@ -108,22 +108,22 @@ public:
     QList<QWidget*> FocusOrder() const { return m_focusOrder; }
 
     // Buttons, menus and the variety panel.
-    QPushButton* ButtonZapsat;
-    QPushButton* ButtonZpet;
-    QPushButton* ButtonTisk;
-    QPushButton* ButtonStitek;
-    QPushButton* ButtonSmazat;
-    QToolButton* ButtonOdrudy;
-    QToolButton* ButtonPorost;
-    QMenu* MenuHistorie;
-    QAction* Aktualizace1;
-    QAction* Nastavenprogramu1;
-    TVarietyBar* VarietyBar;
-    QFrame* VarietyPanel;
-    TDBGrid* VarietyGrid;
-    TDataSetTableModel* VarietyModel;
-    QPushButton* ButtonPrevzit;
-    QPushButton* ButtonPanelZpet;
+    QPushButton* ButtonZapsat = nullptr;
+    QPushButton* ButtonZpet = nullptr;
+    QPushButton* ButtonTisk = nullptr;
+    QPushButton* ButtonStitek = nullptr;
+    QPushButton* ButtonSmazat = nullptr;
+    QToolButton* ButtonOdrudy = nullptr;
+    QToolButton* ButtonPorost = nullptr;
+    QMenu* MenuHistorie = nullptr;
+    QAction* Aktualizace1 = nullptr;
+    QAction* Nastavenprogramu1 = nullptr;
+    TVarietyBar* VarietyBar = nullptr;
+    QFrame* VarietyPanel = nullptr;
+    TDBGrid* VarietyGrid = nullptr;
+    TDataSetTableModel* VarietyModel = nullptr;
+    QPushButton* ButtonPrevzit = nullptr;
+    QPushButton* ButtonPanelZpet = nullptr;
     bool VarietyPanelOpen() const;
 
 signals:
@@ -139,6 +139,7 @@ private:
     void buildEditor(QWidget* central);
     void buildVarietyPanel(QWidget* central);
     void setFocusOrder();
+    void openVarietyPanel(bool keepOpen);
     void readIdentity();
     void openRequestTable();
     void newRequestRecord();
@@ -165,6 +166,7 @@ private:
     QElapsedTimer m_startTime;
     int m_minimumStartupMs = kMinimumStartupMs;
     int m_panelOpenWidth = 0;
+    bool m_panelKeptOpen = false;
     bool m_shown = false;
     bool m_ready = false;
     bool m_terminate = false;

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -509,6 +510,19 @@ void TestAppForm::varietyPanel() {
     QCOMPARE(text(*form, "NAZ_ODRU"), QStringLiteral("Chmelová odrůda s velmi dlouhým názvem n")); // 40
     QCOMPARE(qobject_cast<QLineEdit*>(form->FieldControl(QStringLiteral("NAZ_DRU")))->text(),
              QStringLiteral("chmel"));
+
+    // Opened from its bar, the panel closes when the mouse leaves it; opened by "<" it stays.
+    QEvent leave(QEvent::Leave);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 100), QPointF(5, 100), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->findChild<QWidget*>(QStringLiteral("VarietyBar")), &press);
+    QVERIFY(form->VarietyPanelOpen());
+    QApplication::sendEvent(form->VarietyPanel, &leave);
+    QVERIFY(!form->VarietyPanelOpen());
+    form->OdrudyClick();
+    QApplication::sendEvent(form->VarietyPanel, &leave);
+    QVERIFY(form->VarietyPanelOpen());
+    form->PanelZpetClick();
 
     // "Zpět" of the panel closes it and takes nothing.
     form->ZpetClick();
