@@ -748,7 +748,10 @@ void TForm1::FormShow() {
         emit ready();
         return;
     }
-    if (Dbf5->FieldByName(QStringLiteral("id_trivan"))->AsString().isEmpty()) {
+    bool neverSaved = true;
+    runGuarded([&] { neverSaved = Dbf5->FieldByName(QStringLiteral("id_trivan"))->AsString().isEmpty(); },
+               this);
+    if (neverSaved) {
         setPrintButtons(false);
         busy.restore();
         Nastavenprogramu1Click();
