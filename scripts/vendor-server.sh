@@ -96,6 +96,7 @@ dir=${2:-}
 [ -n "$cmd" ] && [ -n "$dir" ] || die "usage: $0 start|stop|sql|workstation DIR ..."
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
+[ "$dir" != "/" ] || die "DIR must not be the root folder"
 MARIADB=$(find_tool mariadb mysql) || die "the mariadb client is not installed (scripts/deps.sh)"
 
 case "$cmd" in
