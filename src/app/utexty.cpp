@@ -3,6 +3,7 @@
 #include "app/AppWindows.h"
 #include "widgets/MessageBox.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -55,7 +56,8 @@ TftextUloz::TftextUloz(QWidget* parent) : QDialog(parent) {
     connect(ButtonOK, &QPushButton::clicked, this, [this] { OKClick(); });
     connect(ButtonZapsat, &QPushButton::clicked, this, [this] { ZapsatClick(); });
     connect(ButtonZpet, &QPushButton::clicked, this, [this] { ZpetClick(); });
-    connect(Edit1, &QLineEdit::returnPressed, this, [this] { ZapsatClick(); });
+    // Enter in the entry line writes it; it must not reach the default button, which would close the window.
+    Edit1->installEventFilter(this);
 }
 
 void TftextUloz::SetTexts(const QStringList& texts) {
@@ -105,6 +107,17 @@ void TftextUloz::OKClick() {
         box.Ask(QStringLiteral("Není vybrán text."), TMsgIcon::Warning, {QStringLiteral("OK")});
     }
     accept();
+}
+
+bool TftextUloz::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ZapsatClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TftextUloz::showEvent(QShowEvent* event) {

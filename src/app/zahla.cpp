@@ -1058,12 +1058,19 @@ void TForm1::UlozTexty(const QString& fieldName) {
     TftextUloz window(this);
     window.SetTexts(loadSavedTexts(path));
     const int result = execDialog(window);
+    // The list is kept however the window closed, even when the field cannot take the text.
+    std::exception_ptr failure;
     QString text;
     if (result == QDialog::Accepted && window.SelectedText(&text)) {
-        TField* field = Dbf5->FieldByName(fieldName);
-        field->SetAsString(cutToWidth(text, field->Size()));
+        try {
+            TField* field = Dbf5->FieldByName(fieldName);
+            field->SetAsString(cutToWidth(text, field->Size()));
+        } catch (...) {
+            failure = std::current_exception();
+        }
     }
     storeSavedTexts(path, window.Texts());
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TForm1::Nastavenprogramu1Click() {
