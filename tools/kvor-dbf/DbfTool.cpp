@@ -60,10 +60,10 @@ QString cellOf(const TField& field, const TDbfField& descriptor) {
     }
 }
 
-TFieldDef parseFieldSpec(const QString& spec) {
-    QStringList parts = spec.trimmed().split(u':');
-    auto bad = [&spec](const QString& why) {
-        return ToolError(QStringLiteral("Definice pole '%1': %2").arg(spec, why));
+TFieldDef parseFieldDefinition(const QString& definition) {
+    QStringList parts = definition.trimmed().split(u':');
+    auto bad = [&definition](const QString& why) {
+        return ToolError(QStringLiteral("Definice pole '%1': %2").arg(definition, why));
     };
     if (parts.size() < 2 || parts[0].isEmpty() || parts[1].size() != 1)
         throw bad(QStringLiteral("čekám JMÉNO:TYP[:DÉLKA[:DESETINY]]"));
@@ -178,10 +178,10 @@ void dump(const QString& file, QTextStream& out) {
     }
 }
 
-int create(const QString& file, const QString& fieldSpec, const QString& csvText) {
+int create(const QString& file, const QString& fieldList, const QString& csvText) {
     TFieldDefs defs;
-    for (const QString& spec : fieldSpec.split(u',', Qt::SkipEmptyParts))
-        defs << parseFieldSpec(spec);
+    for (const QString& definition : fieldList.split(u',', Qt::SkipEmptyParts))
+        defs << parseFieldDefinition(definition);
     if (defs.isEmpty()) throw ToolError(QStringLiteral("Chybí definice polí (--fields)"));
 
     QList<QStringList> rows = csv::parse(csvText);
