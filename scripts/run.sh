@@ -20,13 +20,8 @@ cp "$build/kvor" "$demo/kvor/kvor"
 # The demo vendor database, with a workstation row for this user on this computer.
 bash scripts/vendor-server.sh start "$demo/db" "$port"
 trap 'bash scripts/vendor-server.sh stop "$demo/db" "$port" || true' EXIT
-user=$(id -un)
-computer=$(uname -n)
 ico=12345678
-mariadb --protocol=TCP -h 127.0.0.1 -P "$port" -u pelmar -p730518kpw pelmar <<SQL
-DELETE FROM kvor_firmy WHERE ICO = '$ico' AND computeruser = '$user' AND computername = '$computer';
-INSERT INTO kvor_firmy (ICO, computeruser, computername) VALUES ('$ico', '$user', '$computer');
-SQL
+bash scripts/vendor-server.sh workstation "$demo/db" "$ico" "$(id -un)" "$(uname -n)"
 
 ini=$demo/kvor/kvor.ini
 if [ ! -f "$ini" ]; then
