@@ -15,7 +15,10 @@ TInstanceLock::TInstanceLock(const QString& programFolder) : m_lock(QDir(program
 }
 
 bool TInstanceLock::TryLock() {
-    return m_lock.tryLock(0);
+    if (m_lock.tryLock(0)) return true;
+    // Only a lock held by a running copy refuses the start; a folder where no lock file can be
+    // written cannot be guarded, and the program reports what fails there itself.
+    return m_lock.error() != QLockFile::LockFailedError;
 }
 
 } // namespace kvor
