@@ -5,6 +5,7 @@
 #include "support/VendorDb.h"
 #include "tablestore/DsMemTable.h"
 #include "widgets/DBControls.h"
+#include "widgets/ppracuji.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +15,21 @@ using namespace kvor;
 using namespace kvor::testing;
 
 namespace {
+// Remembers the texts of the working windows that were shown.
+class WorkingWindowWatch : public QObject {
+public:
+    WorkingWindowWatch() { qApp->installEventFilter(this); }
+    ~WorkingWindowWatch() override { qApp->removeEventFilter(this); }
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            if (auto* w = qobject_cast<Tpracuji*>(watched)) texts << w->Text();
+        return false;
+    }
+};
+
 QString text(TForm1& form, const char* field) {
     return form.Dbf5->FieldByName(QString::fromLatin1(field))->AsString();
 }
@@ -41,10 +57,13 @@ void TestAppOnline::zapsatSendsAndTakesBackNumbers() {
     db.exec(QStringLiteral("DELETE FROM kvor_zadost WHERE ICO = '99887766'"));
 
     Seams seams;
+    WorkingWindowWatch working;
     auto form = startForm();
     QVERIFY(form);
     QVERIFY(seams.errors.isEmpty());
     QVERIFY(form->Online());
+    // A program folder without a stored change time rebuilds the lists, under the working window.
+    QCOMPARE(working.texts, QStringList{QStringLiteral("Aktualizuji číselníky")});
     QVERIFY(seams.questions.isEmpty()); // no offline message
     QVERIFY(form->MenuHistorie->isEnabled());
     // The start-up rebuilt the code lists from the server and loaded them.
