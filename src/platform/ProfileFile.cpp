@@ -10,9 +10,6 @@
 
 namespace kvor {
 
-EIniFileError::EIniFileError(const QString& message)
-    : std::runtime_error(message.toStdString()), m_message(message) {}
-
 namespace {
 
 // One line of the file. The raw bytes and the line end are kept so that every line the program

@@ -2,21 +2,18 @@
 // Settings files of sections and keys (kvor.ini, Trivan05.ini) with the behaviour of Windows
 // profile files. Every call reads the file anew and every write reaches the disk before it returns,
 // so two objects over the same file, or another program, always see the latest state.
+#include "platform/KvorError.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
 
 namespace kvor {
 
 // A profile file could not be written; what() and message() name the file, in Czech.
-class EIniFileError : public std::runtime_error {
+class EIniFileError : public EKvorError {
 public:
-    explicit EIniFileError(const QString& message);
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
+    using EKvorError::EKvorError;
 };
 
 class TIniFile {

@@ -203,6 +203,4 @@ TReportElement* TReport::find(const QString& name) const {
     return nullptr;
 }
 
-EReportError::EReportError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
-
 } // namespace kvor

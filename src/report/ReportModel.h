@@ -13,6 +13,8 @@
 //     band.field("QRDBText38", "STREDISKO", 10.6, 15.9, valueFont).box(7.9, 4.5).alignRight();
 //     QRImageCK = &band.image("QRImageCK", 90.5, 5.3, 6.6, 54.5);
 //     band.BeforePrint = [this](TReportBand&, TBandPrint& print) { ... };
+#include "platform/KvorError.h"
+
 #include <QImage>
 #include <QString>
 #include <functional>
@@ -216,15 +218,9 @@ private:
 
 // A failure of the report engine: a file that cannot be written or read, a printer that
 // cannot start. The message is shown to the user as it stands.
-class EReportError : public std::exception {
+class EReportError : public EKvorError {
 public:
-    explicit EReportError(QString message);
-    const QString& message() const { return m_message; }
-    const char* what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_message;
-    QByteArray m_utf8;
+    using EKvorError::EKvorError;
 };
 
 } // namespace kvor

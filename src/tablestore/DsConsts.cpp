@@ -78,7 +78,7 @@ QString dsResultMessage(int code) {
 }
 
 EDatabaseError::EDatabaseError(QString message, int code)
-    : m_message(std::move(message)), m_code(code), m_utf8(m_message.toUtf8()) {}
+    : EKvorError(std::move(message)), m_code(code) {}
 
 EDatabaseError EDatabaseError::fromResult(int code) { return EDatabaseError(dsResultMessage(code), code); }
 

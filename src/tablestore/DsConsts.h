@@ -1,7 +1,8 @@
 #pragma once
 // Result codes of the table store and the database error that carries them.
+#include "platform/KvorError.h"
+
 #include <QString>
-#include <exception>
 
 namespace kvor {
 
@@ -36,7 +37,7 @@ enum DsResult : int {
 QString dsResultMessage(int code);
 
 // A failure of a dataset or the table store. The message is shown to the user as it stands.
-class EDatabaseError : public std::exception {
+class EDatabaseError : public EKvorError {
 public:
     explicit EDatabaseError(QString message, int code = 0);
     // The error of a result code, with the code's text as its message.
@@ -44,14 +45,10 @@ public:
     // A message prefixed with a component's name and ": " (no prefix for an empty name).
     static EDatabaseError prefixed(const QString& component, const QString& message, int code = 0);
 
-    const QString& message() const { return m_message; }
     int code() const { return m_code; }
-    const char* what() const noexcept override { return m_utf8.constData(); }
 
 private:
-    QString m_message;
     int m_code;
-    QByteArray m_utf8;
 };
 
 // A value that cannot be converted to a field's type ("'abc' není platné číslo.").

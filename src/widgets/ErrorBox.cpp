@@ -15,7 +15,7 @@ TErrorReporter& reporterSlot() {
 } // namespace
 
 QString errorText(const std::exception& error) {
-    if (auto* db = dynamic_cast<const EDatabaseError*>(&error)) return db->message();
+    if (auto* own = dynamic_cast<const EKvorError*>(&error)) return own->message();
     return QString::fromUtf8(error.what());
 }
 
