@@ -62,21 +62,25 @@ QString formatDateTime(const QDateTime& when) {
 }
 
 std::optional<QDate> parseDate(QStringView text) {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,2})\\.\\s*(\\d{1,2})\\.\\s*(\\d{1,4})\\s*$"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(\\d{1,2})\\.\\s*(\\d{1,2})\\.\\s*(\\d{1,4})\\s*$"));
     auto m = pattern.match(text);
     if (!m.hasMatch()) return std::nullopt;
     int year = m.captured(3).toInt();
-    if (m.captured(3).size() <= 2) year += year < 50 ? 2000 : 1900; // two-digit years as the system reads them
+    if (m.captured(3).size() <= 2)
+        year += year < 50 ? 2000 : 1900; // two-digit years as the system reads them
     QDate d(year, m.captured(2).toInt(), m.captured(1).toInt());
     if (!d.isValid()) return std::nullopt;
     return d;
 }
 
 std::optional<QTime> parseTime(QStringView text) {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?\\s*$"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?\\s*$"));
     auto m = pattern.match(text);
     if (!m.hasMatch()) return std::nullopt;
-    QTime t(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).isEmpty() ? 0 : m.captured(3).toInt());
+    QTime t(m.captured(1).toInt(), m.captured(2).toInt(),
+            m.captured(3).isEmpty() ? 0 : m.captured(3).toInt());
     if (!t.isValid()) return std::nullopt;
     return t;
 }
@@ -112,7 +116,11 @@ int compare(QStringView a, QStringView b, bool caseInsensitive) {
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-QString upper(const QString& text) { return locale().toUpper(text); }
-QString lower(const QString& text) { return locale().toLower(text); }
+QString upper(const QString& text) {
+    return locale().toUpper(text);
+}
+QString lower(const QString& text) {
+    return locale().toLower(text);
+}
 
 } // namespace kvor::czech

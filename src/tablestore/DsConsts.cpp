@@ -77,10 +77,11 @@ QString dsResultMessage(int code) {
     return QString::fromLatin1(kMessages[code]);
 }
 
-EDatabaseError::EDatabaseError(QString message, int code)
-    : EKvorError(std::move(message)), m_code(code) {}
+EDatabaseError::EDatabaseError(QString message, int code) : EKvorError(std::move(message)), m_code(code) {}
 
-EDatabaseError EDatabaseError::fromResult(int code) { return EDatabaseError(dsResultMessage(code), code); }
+EDatabaseError EDatabaseError::fromResult(int code) {
+    return EDatabaseError(dsResultMessage(code), code);
+}
 
 EDatabaseError EDatabaseError::prefixed(const QString& component, const QString& message, int code) {
     return EDatabaseError(component.isEmpty() ? message : component + QStringLiteral(": ") + message, code);

@@ -10,12 +10,14 @@ namespace kvor {
 
 namespace {
 
-const char* const kTypeNames[] = {
-    "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ftWord", "ftBoolean", "ftFloat", "ftCurrency", "ftBCD",
-    "ftDate", "ftTime", "ftDateTime", "ftBytes", "ftVarBytes", "ftAutoInc", "ftBlob", "ftMemo", "ftGraphic",
-    "ftFmtMemo", "ftParadoxOle", "ftDBaseOle", "ftTypedBinary", "ftCursor", "ftFixedChar", "ftWideString",
-    "ftLargeint", "ftADT", "ftArray", "ftReference", "ftDataSet", "ftOraBlob", "ftOraClob", "ftVariant",
-    "ftInterface", "ftIDispatch", "ftGuid", "ftTimeStamp", "ftFMTBcd"};
+const char* const kTypeNames[] = {"ftUnknown",  "ftString",      "ftSmallint", "ftInteger",   "ftWord",
+                                  "ftBoolean",  "ftFloat",       "ftCurrency", "ftBCD",       "ftDate",
+                                  "ftTime",     "ftDateTime",    "ftBytes",    "ftVarBytes",  "ftAutoInc",
+                                  "ftBlob",     "ftMemo",        "ftGraphic",  "ftFmtMemo",   "ftParadoxOle",
+                                  "ftDBaseOle", "ftTypedBinary", "ftCursor",   "ftFixedChar", "ftWideString",
+                                  "ftLargeint", "ftADT",         "ftArray",    "ftReference", "ftDataSet",
+                                  "ftOraBlob",  "ftOraClob",     "ftVariant",  "ftInterface", "ftIDispatch",
+                                  "ftGuid",     "ftTimeStamp",   "ftFMTBcd"};
 
 QString notValid(const QString& text, const char* what) {
     return QStringLiteral("'%1' není %2.").arg(text, QString::fromUtf8(what));
@@ -25,13 +27,20 @@ QString notValid(const QString& text, const char* what) {
 QString variantToText(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::Double:
-    case QMetaType::Float: return czech::formatFloat(v.toDouble());
-    case QMetaType::QDate: return czech::formatDate(v.toDate());
-    case QMetaType::QTime: return czech::formatTime(v.toTime());
-    case QMetaType::QDateTime: return czech::formatDateTime(v.toDateTime());
-    case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::QByteArray: return QString::fromLatin1(v.toByteArray());
-    default: return v.toString();
+    case QMetaType::Float:
+        return czech::formatFloat(v.toDouble());
+    case QMetaType::QDate:
+        return czech::formatDate(v.toDate());
+    case QMetaType::QTime:
+        return czech::formatTime(v.toTime());
+    case QMetaType::QDateTime:
+        return czech::formatDateTime(v.toDateTime());
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QByteArray:
+        return QString::fromLatin1(v.toByteArray());
+    default:
+        return v.toString();
     }
 }
 
@@ -43,12 +52,14 @@ double variantToDouble(const QVariant& v) {
         if (!d) throw EConvertError(notValid(text, "platné číslo"));
         return *d;
     }
-    case QMetaType::QDate: return double(emptyDateDays(v.toDate()));
+    case QMetaType::QDate:
+        return double(emptyDateDays(v.toDate()));
     case QMetaType::QDateTime: {
         QDateTime dt = v.toDateTime();
         return double(emptyDateDays(dt.date())) + dt.time().msecsSinceStartOfDay() / 86400000.0;
     }
-    case QMetaType::Bool: return v.toBool() ? 1.0 : 0.0;
+    case QMetaType::Bool:
+        return v.toBool() ? 1.0 : 0.0;
     default: {
         bool ok = false;
         double d = v.toDouble(&ok);
@@ -67,15 +78,19 @@ qint64 variantToInt(const QVariant& v) {
         return i;
     }
     double d = variantToDouble(v);
-    if (!std::isfinite(d) || std::abs(d) > 9.2e18) throw EConvertError(notValid(v.toString(), "platné celé číslo"));
+    if (!std::isfinite(d) || std::abs(d) > 9.2e18)
+        throw EConvertError(notValid(v.toString(), "platné celé číslo"));
     return qint64(std::llround(d));
 }
 
 QDateTime variantToDateTime(const QVariant& v) {
     switch (v.typeId()) {
-    case QMetaType::QDate: return QDateTime(v.toDate(), QTime(0, 0));
-    case QMetaType::QDateTime: return v.toDateTime();
-    case QMetaType::QTime: return QDateTime(emptyDate(), v.toTime());
+    case QMetaType::QDate:
+        return QDateTime(v.toDate(), QTime(0, 0));
+    case QMetaType::QDateTime:
+        return v.toDateTime();
+    case QMetaType::QTime:
+        return QDateTime(emptyDate(), v.toTime());
     case QMetaType::QString: {
         QString text = v.toString();
         if (auto dt = czech::parseDateTime(text)) return *dt;
@@ -109,27 +124,45 @@ QString fieldTypeName(TFieldType type) {
     return QString::fromLatin1(kTypeNames[i]);
 }
 
-bool isStringType(TFieldType t) { return t == ftString || t == ftFixedChar || t == ftWideString || t == ftGuid; }
+bool isStringType(TFieldType t) {
+    return t == ftString || t == ftFixedChar || t == ftWideString || t == ftGuid;
+}
 bool isIntegerType(TFieldType t) {
     return t == ftSmallint || t == ftInteger || t == ftWord || t == ftAutoInc || t == ftLargeint;
 }
-bool isFloatType(TFieldType t) { return t == ftFloat || t == ftCurrency || t == ftBCD || t == ftFMTBcd; }
+bool isFloatType(TFieldType t) {
+    return t == ftFloat || t == ftCurrency || t == ftBCD || t == ftFMTBcd;
+}
 bool isBlobType(TFieldType t) {
     switch (t) {
-    case ftBlob: case ftMemo: case ftGraphic: case ftFmtMemo: case ftParadoxOle: case ftDBaseOle:
-    case ftTypedBinary: case ftOraBlob: case ftOraClob: return true;
-    default: return false;
+    case ftBlob:
+    case ftMemo:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+    case ftOraBlob:
+    case ftOraClob:
+        return true;
+    default:
+        return false;
     }
 }
 
 // ---------------------------------------------------------------------------------------------
 // TField
 
-TField::TField(TDataSet* dataSet, const TFieldDef& def, int index) : m_dataSet(dataSet), m_def(def), m_index(index) {}
+TField::TField(TDataSet* dataSet, const TFieldDef& def, int index)
+    : m_dataSet(dataSet), m_def(def), m_index(index) {}
 
-QVariant TField::Value() const { return m_dataSet->GetFieldValue(*this); }
+QVariant TField::Value() const {
+    return m_dataSet->GetFieldValue(*this);
+}
 
-bool TField::IsNull() const { return !Value().isValid(); }
+bool TField::IsNull() const {
+    return !Value().isValid();
+}
 
 QString TField::AsString() const {
     QVariant v = Value();
@@ -194,27 +227,36 @@ QVariant TField::convert(const QVariant& value) const {
             throw EConvertError(notValid(value.toString(), "platné celé číslo"));
         return int(i);
     }
-    case ftLargeint: return variantToInt(value);
+    case ftLargeint:
+        return variantToInt(value);
     case ftFloat:
     case ftCurrency:
     case ftBCD:
-    case ftFMTBcd: return variantToDouble(value);
-    case ftBoolean: return variantToBool(value);
-    case ftDate: return variantToDateTime(value).date();
-    case ftTime: return variantToDateTime(value).time();
+    case ftFMTBcd:
+        return variantToDouble(value);
+    case ftBoolean:
+        return variantToBool(value);
+    case ftDate:
+        return variantToDateTime(value).date();
+    case ftTime:
+        return variantToDateTime(value).time();
     case ftDateTime:
-    case ftTimeStamp: return variantToDateTime(value);
+    case ftTimeStamp:
+        return variantToDateTime(value);
     case ftMemo:
     case ftFmtMemo:
     case ftOraClob:
-        return value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(value.toByteArray()) : variantToText(value);
+        return value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(value.toByteArray())
+                                                       : variantToText(value);
     default:
         if (value.typeId() == QMetaType::QByteArray) return value.toByteArray();
         return variantToText(value).toUtf8();
     }
 }
 
-void TField::SetValue(const QVariant& value) { m_dataSet->SetFieldValue(*this, value); }
+void TField::SetValue(const QVariant& value) {
+    m_dataSet->SetFieldValue(*this, value);
+}
 
 // ---------------------------------------------------------------------------------------------
 // TDataSet
@@ -229,15 +271,20 @@ void TDataSet::SetFieldDefs(const TFieldDefs& defs) {
 }
 
 void TDataSet::CheckActive() const {
-    if (!Active()) throw EDatabaseError::prefixed(Name(), QStringLiteral("Cannot perform this operation on a closed dataset"));
+    if (!Active())
+        throw EDatabaseError::prefixed(Name(),
+                                       QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
 void TDataSet::CheckInactive() const {
-    if (Active()) throw EDatabaseError::prefixed(Name(), QStringLiteral("Cannot perform this operation on an open dataset"));
+    if (Active())
+        throw EDatabaseError::prefixed(Name(),
+                                       QStringLiteral("Cannot perform this operation on an open dataset"));
 }
 
 void TDataSet::CheckCanModify() const {
-    if (!CanModify()) throw EDatabaseError::prefixed(Name(), QStringLiteral("Cannot modify a read-only dataset"));
+    if (!CanModify())
+        throw EDatabaseError::prefixed(Name(), QStringLiteral("Cannot modify a read-only dataset"));
 }
 
 void TDataSet::CheckCanSetField(const TField& field) const {
@@ -262,7 +309,9 @@ void TDataSet::Notify(TDataEvent event, TField* field) {
     emit dataEvent(event, field);
 }
 
-void TDataSet::DisableControls() { ++m_disableCount; }
+void TDataSet::DisableControls() {
+    ++m_disableCount;
+}
 
 void TDataSet::EnableControls() {
     if (m_disableCount == 0) return;
@@ -288,7 +337,9 @@ void TDataSet::CreateFields() {
         m_fields.push_back(std::make_unique<TField>(this, *def, index++));
 }
 
-void TDataSet::DestroyFields() { m_fields.clear(); }
+void TDataSet::DestroyFields() {
+    m_fields.clear();
+}
 
 TField* TDataSet::FindField(const QString& name) const {
     for (const auto& f : m_fields)
@@ -303,7 +354,8 @@ TField* TDataSet::FieldByName(const QString& name) const {
 
 QStringList TDataSet::FieldNames() const {
     QStringList names;
-    for (const auto& f : m_fields) names << f->FieldName();
+    for (const auto& f : m_fields)
+        names << f->FieldName();
     return names;
 }
 
@@ -345,7 +397,9 @@ void TDataSet::Close() {
     Fire(AfterClose);
 }
 
-bool TDataSet::IsEmpty() const { return !Active() || (m_eof && m_bof && !InternalHasRecord()); }
+bool TDataSet::IsEmpty() const {
+    return !Active() || (m_eof && m_bof && !InternalHasRecord());
+}
 
 void TDataSet::AfterMove(bool found, bool forward) {
     if (forward) {
@@ -536,7 +590,8 @@ void TDataSet::Delete() {
         return;
     }
     if (!InternalHasRecord())
-        throw EDatabaseError::prefixed(Name(), QStringLiteral("Cannot perform this operation on an empty dataset"));
+        throw EDatabaseError::prefixed(Name(),
+                                       QStringLiteral("Cannot perform this operation on an empty dataset"));
     CheckCanModify();
     Fire(BeforeDelete);
     if (m_state == TDataSetState::dsEdit) InternalCancel();
@@ -571,7 +626,8 @@ void TDataSet::SetFieldValue(TField& field, const QVariant& value) {
 std::pair<QList<TField*>, QVariantList> TDataSet::ResolveKeys(const QString& keyFields,
                                                               const QVariant& keyValues) const {
     QList<TField*> fields;
-    for (const QString& name : keyFields.split(u';', Qt::SkipEmptyParts)) fields << FieldByName(name.trimmed());
+    for (const QString& name : keyFields.split(u';', Qt::SkipEmptyParts))
+        fields << FieldByName(name.trimmed());
     QVariantList values;
     if (fields.size() == 1) {
         // A one-element array for one key field is the key itself.
@@ -580,25 +636,30 @@ std::pair<QList<TField*>, QVariantList> TDataSet::ResolveKeys(const QString& key
         values << (list.size() == 1 ? list.first() : keyValues);
     } else
         values = keyValues.toList();
-    if (values.size() < fields.size())
-        throw EDatabaseError::fromResult(DS_INVALID_PARAMETER);
+    if (values.size() < fields.size()) throw EDatabaseError::fromResult(DS_INVALID_PARAMETER);
     return {fields, values};
 }
 
 int compareFieldValues(TFieldType type, const QVariant& a, const QVariant& b, bool caseInsensitive) {
     if (!a.isValid() || !b.isValid()) return a.isValid() == b.isValid() ? 0 : (a.isValid() ? 1 : -1);
-    if (isStringType(type)) return czech::compare(a.toString(), b.toString(), caseInsensitive || type == ftGuid);
+    if (isStringType(type))
+        return czech::compare(a.toString(), b.toString(), caseInsensitive || type == ftGuid);
     switch (type) {
-    case ftBoolean: return int(a.toBool()) - int(b.toBool());
-    case ftDate: return a.toDate() < b.toDate() ? -1 : (b.toDate() < a.toDate() ? 1 : 0);
-    case ftTime: return a.toTime() < b.toTime() ? -1 : (b.toTime() < a.toTime() ? 1 : 0);
+    case ftBoolean:
+        return int(a.toBool()) - int(b.toBool());
+    case ftDate:
+        return a.toDate() < b.toDate() ? -1 : (b.toDate() < a.toDate() ? 1 : 0);
+    case ftTime:
+        return a.toTime() < b.toTime() ? -1 : (b.toTime() < a.toTime() ? 1 : 0);
     case ftDateTime:
-    case ftTimeStamp: return a.toDateTime() < b.toDateTime() ? -1 : (b.toDateTime() < a.toDateTime() ? 1 : 0);
+    case ftTimeStamp:
+        return a.toDateTime() < b.toDateTime() ? -1 : (b.toDateTime() < a.toDateTime() ? 1 : 0);
     case ftBCD:
     case ftBytes:
     case ftVarBytes:
     case ftADT:
-    case ftVariant: return 0;
+    case ftVariant:
+        return 0;
     default:
         if (isIntegerType(type)) {
             // As 64-bit integers: doubles would merge neighbouring large ftLargeint values.
@@ -615,7 +676,8 @@ int compareFieldValues(TFieldType type, const QVariant& a, const QVariant& b, bo
     }
 }
 
-bool TDataSet::RecordMatches(const QList<TField*>& fields, const QVariantList& values, TLocateOptions options) const {
+bool TDataSet::RecordMatches(const QList<TField*>& fields, const QVariantList& values,
+                             TLocateOptions options) const {
     for (int i = 0; i < fields.size(); ++i) {
         const TField* f = fields[i];
         const QVariant& key = values[i];
@@ -685,7 +747,8 @@ QVariant TDataSet::Lookup(const QString& keyFields, const QVariant& keyValues, c
     QStringList names = resultFields.split(u';', Qt::SkipEmptyParts);
     if (names.size() == 1) return FieldByName(names.first().trimmed())->Value();
     QVariantList result;
-    for (const QString& n : names) result << FieldByName(n.trimmed())->Value();
+    for (const QString& n : names)
+        result << FieldByName(n.trimmed())->Value();
     return result;
 }
 
@@ -726,7 +789,8 @@ void TDataSet::SetFilterOptions(TFilterOptions options) {
 
 void TDataSet::FilterChanged() {
     if (m_filtered && !m_filter.isEmpty())
-        throw EDatabaseError::prefixed(Name(), QStringLiteral("Filtrovací výrazy tato verze nepodporuje: %1").arg(m_filter));
+        throw EDatabaseError::prefixed(
+            Name(), QStringLiteral("Filtrovací výrazy tato verze nepodporuje: %1").arg(m_filter));
 }
 
 void CopyCurrentRecord(TDataSet& source, TDataSet& destination, bool byName) {

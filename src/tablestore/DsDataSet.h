@@ -21,11 +21,44 @@
 namespace kvor {
 
 enum TFieldType {
-    ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
-    ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
-    ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString,
-    ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant,
-    ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd
+    ftUnknown,
+    ftString,
+    ftSmallint,
+    ftInteger,
+    ftWord,
+    ftBoolean,
+    ftFloat,
+    ftCurrency,
+    ftBCD,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftBytes,
+    ftVarBytes,
+    ftAutoInc,
+    ftBlob,
+    ftMemo,
+    ftGraphic,
+    ftFmtMemo,
+    ftParadoxOle,
+    ftDBaseOle,
+    ftTypedBinary,
+    ftCursor,
+    ftFixedChar,
+    ftWideString,
+    ftLargeint,
+    ftADT,
+    ftArray,
+    ftReference,
+    ftDataSet,
+    ftOraBlob,
+    ftOraClob,
+    ftVariant,
+    ftInterface,
+    ftIDispatch,
+    ftGuid,
+    ftTimeStamp,
+    ftFMTBcd
 };
 
 // "ftString", "ftFloat", ...
@@ -203,8 +236,8 @@ public:
 
     // Events.
     Event BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeInsert, AfterInsert, BeforeEdit, AfterEdit,
-        BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete, BeforeScroll, AfterScroll,
-        BeforeRefresh, AfterRefresh, OnCalcFields, OnNewRecord;
+        BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete, BeforeScroll,
+        AfterScroll, BeforeRefresh, AfterRefresh, OnCalcFields, OnNewRecord;
     FilterEvent OnFilterRecord;
 
     // Used by TField.
@@ -244,8 +277,8 @@ protected:
     virtual void CheckCanSetField(const TField& field) const;
 
     // Helpers for datasets.
-    void CheckActive() const;   // "Cannot perform this operation on a closed dataset"
-    void CheckInactive() const; // "Cannot perform this operation on an open dataset", prefixed
+    void CheckActive() const;    // "Cannot perform this operation on a closed dataset"
+    void CheckInactive() const;  // "Cannot perform this operation on an open dataset", prefixed
     void CheckCanModify() const; // "Cannot modify a read-only dataset"
     void SetState(TDataSetState state);
     void SetModified(bool modified) { m_modified = modified; }
@@ -259,9 +292,11 @@ protected:
         if (event) event(*this);
     }
     // Whether the current record matches the keys as the generic Locate compares them.
-    bool RecordMatches(const QList<TField*>& fields, const QVariantList& values, TLocateOptions options) const;
+    bool RecordMatches(const QList<TField*>& fields, const QVariantList& values,
+                       TLocateOptions options) const;
     // Resolves "A;B" to fields and the values to one per field ("Field 'X' not found").
-    std::pair<QList<TField*>, QVariantList> ResolveKeys(const QString& keyFields, const QVariant& keyValues) const;
+    std::pair<QList<TField*>, QVariantList> ResolveKeys(const QString& keyFields,
+                                                        const QVariant& keyValues) const;
     // Raises the "not yet supported" error for a filter expression that is switched on.
     virtual void FilterChanged();
 
