@@ -19,7 +19,7 @@ cp "$build/kvor" "$demo/kvor/kvor"
 
 # The demo vendor database, with a workstation row for this user on this computer.
 bash scripts/vendor-server.sh start "$demo/db" "$port"
-trap 'bash scripts/vendor-server.sh stop "$demo/db" "$port" || true' EXIT
+trap 'bash "$root/scripts/vendor-server.sh" stop "$demo/db" "$port" || true' EXIT
 ico=12345678
 bash scripts/vendor-server.sh workstation "$demo/db" "$ico" "$(id -un)" "$(uname -n)"
 
