@@ -218,6 +218,8 @@ constexpr char fileMagic[8] = {'K', 'V', 'O', 'R', 'R', 'P', 'T', '\x1a'};
 constexpr quint32 fileVersion = 1;
 // More than any layout makes; a larger count means the file is not a saved report.
 constexpr qint32 sanityLimit = 1000000;
+// Longer than any paper a printer takes, in millimetres.
+constexpr double maxPaperMm = 10000.0;
 
 QDataStream& operator<<(QDataStream& s, const TReportFont& f) {
     return s << f.Name << f.Size << f.Bold << f.Italic;
@@ -317,6 +319,9 @@ TRenderedReport TRenderedReport::read(QIODevice& device) {
     qint32 copies = 1, pages = 0;
     s >> r.Title >> r.PaperSize >> r.Duplex >> copies >> pages;
     if (s.status() != QDataStream::Ok || pages < 0 || pages > sanityLimit) throw notReport();
+    // The preview divides by the paper size to zoom; a size no paper has is a damaged file.
+    const auto isPaper = [](double mm) { return mm >= 1.0 && mm <= maxPaperMm; };
+    if (!isPaper(r.PaperSize.width()) || !isPaper(r.PaperSize.height())) throw notReport();
     r.Copies = copies;
     for (qint32 i = 0; i < pages; ++i) {
         TRenderedPage page;

@@ -535,6 +535,9 @@ void TestReportEngine::damagedSavedReportIsRefused_data() {
     QTest::newRow("other file") << -1 << 0;
     QTest::newRow("cut short") << 200 << -1;
     QTest::newRow("other version") << -1 << 11;
+    // The paper width right after the magic, the version and the empty title: a width of 1e-180
+    // mm would make the preview's zoom infinite.
+    QTest::newRow("impossible paper size") << -1 << 16;
 }
 
 void TestReportEngine::damagedSavedReportIsRefused() {
