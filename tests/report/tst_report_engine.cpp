@@ -112,6 +112,8 @@ private slots:
     void fontsMapToInstalledFacesWithCzechGlyphs();
     void imagesArePaintedWithoutSmoothing_data();
     void imagesArePaintedWithoutSmoothing();
+    void textsArePaintedInsideTheirBoxes_data();
+    void textsArePaintedInsideTheirBoxes();
     void savedReportLoadsEqual();
     void damagedSavedReportIsRefused_data();
     void damagedSavedReportIsRefused();
@@ -192,8 +194,10 @@ void TestReportEngine::summaryBand() {
     report.DataSet = &table;
     report.detail(QStringLiteral("QRBand1"), 100)
         .field(QStringLiteral("value"), QStringLiteral("A"), 0, 0, arial10);
-    report.summary(QStringLiteral("QRBand2"), summaryHeight, forceNewPage)
-        .text(QStringLiteral("title"), QStringLiteral("Výsledek"), 0, 0, arial10);
+    TReportBand& summary = report.summary(QStringLiteral("QRBand2"), summaryHeight, forceNewPage);
+    summary.text(QStringLiteral("title"), QStringLiteral("Výsledek"), 0, 0, arial10);
+    // Page 2 of the seed potato form prints the request's fields: the last record's values.
+    summary.field(QStringLiteral("lastValue"), QStringLiteral("A"), 50, 0, arial10);
 
     const TRenderedReport r = renderReport(report);
     QCOMPARE(r.pageCount(), summaryPage + 1);
@@ -201,6 +205,9 @@ void TestReportEngine::summaryBand() {
     QCOMPARE(title.size(), 1);
     QCOMPARE(title[0].Box.top(), summaryTop);
     QCOMPARE(title[0].Box.left(), 10.0);
+    const QList<TPrimitive> last = r.find(summaryPage, QStringLiteral("lastValue"));
+    QCOMPARE(last.size(), rows ? 1 : 0);
+    if (rows) QCOMPARE(last[0].Text, QStringLiteral("r%1").arg(rows - 1));
     int details = 0;
     for (const TBandPlacement& b : r.Bands)
         details += b.Band == u"QRBand1";
@@ -254,6 +261,8 @@ void TestReportEngine::elementsThatPrintNothing_data() {
     QTest::newRow("emptied by its print hook") << "print hook";
     QTest::newRow("switched off by its print hook") << "print hook off";
     QTest::newRow("empty field") << "empty field";
+    QTest::newRow("image switched off by the band hook") << "image off";
+    QTest::newRow("shape switched off by the band hook") << "shape off";
 }
 
 void TestReportEngine::elementsThatPrintNothing() {
@@ -262,6 +271,27 @@ void TestReportEngine::elementsThatPrintNothing() {
     TReportText& e = t.band->field(QStringLiteral("QRDBText1"), QStringLiteral("A"), 5, 5, arial10);
     t.band->text(QStringLiteral("other"), QStringLiteral("jiný"), 5, 20, arial10);
     bool hookRan = false;
+    if (how == u"image off" || how == u"shape off") {
+        // The label sheet's barcode: switched off for a blank slot, on again for the next label.
+        e.Name = QStringLiteral("value");
+        if (how == u"image off") {
+            QImage bars(25, 134, QImage::Format_RGB32);
+            bars.fill(Qt::black);
+            t.band->image(QStringLiteral("QRDBText1"), 90.5, 5.3, 6.6, 54.5).Picture = bars;
+        } else {
+            t.band->vline(QStringLiteral("QRDBText1"), 108.5, 54.2, 27.8, 3);
+        }
+        t.band->BeforePrint = [&](TReportBand& band, TBandPrint&) {
+            band.find(QStringLiteral("QRDBText1"))->Enabled =
+                !band.find(QStringLiteral("QRDBText1"))->Enabled;
+        };
+        t.table.setRows({{QStringLiteral("blank")}, {QStringLiteral("label")}});
+        const TRenderedReport r = renderReport(t.report);
+        const QList<TPrimitive> printed = r.find(0, QStringLiteral("QRDBText1"));
+        QCOMPARE(printed.size(), 1);
+        QCOMPARE(printed[0].Box.top(), 100 + (how == u"image off" ? 5.3 : 54.2)); // the second band only
+        return;
+    }
     if (how == u"off") {
         e.off();
         e.onPrint([&](TReportText&, QString&) { hookRan = true; });
@@ -505,6 +535,59 @@ void TestReportEngine::imagesArePaintedWithoutSmoothing() {
     // 20 bars of 2.46 by 24.6 pixels.
     QVERIFY2(bars > 20 * 2 * 24 && bars < 20 * 3 * 25, qPrintable(QString::number(bars)));
     if (space != Qt::white) QVERIFY(spaces > 20 * 2 * 24);
+}
+
+void TestReportEngine::textsArePaintedInsideTheirBoxes_data() {
+    QTest::addColumn<bool>("rotated");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRectF>("box");
+    // Where the first glyph must be: the box's bottom for a rotated text, its left edge otherwise.
+    QTest::newRow("rotated, starts at the bottom") << true << "Kvor Pro" << QRectF(10, 5, 4, 60);
+    QTest::newRow("rotated, cut at the top")
+        << true << "Kvor Pro, program pro žádosti o uznání osiva a sadby" << QRectF(10, 5, 4, 40);
+    QTest::newRow("fixed box, wraps and is cut")
+        << false << "Souhlasíme s případným uznáním v nižší kategorii" << QRectF(5, 5, 30, 6);
+}
+
+void TestReportEngine::textsArePaintedInsideTheirBoxes() {
+    QFETCH(bool, rotated);
+    QFETCH(QString, text);
+    QFETCH(QRectF, box);
+    TPrimitive p;
+    p.Kind = rotated ? TPrimitiveKind::RotatedText : TPrimitiveKind::Text;
+    p.WordWrap = !rotated;
+    p.Box = box;
+    p.Text = text;
+    p.Font = TReportFont{QStringLiteral("Tahoma"), 7};
+    TRenderedPage page;
+    page.Items.append(p);
+
+    const double dotsPerMm = 10;
+    QImage canvas(500, 800, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        paintPage(painter, page, dotsPerMm);
+    }
+    QRect ink;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            if (qGray(canvas.pixel(x, y)) < 128) ink |= QRect(x, y, 1, 1);
+    QVERIFY(!ink.isEmpty());
+    const QRectF pixels(box.topLeft() * dotsPerMm, box.size() * dotsPerMm);
+    QVERIFY2(pixels.adjusted(-1, -1, 1, 1).contains(QRectF(ink)), "ink outside the box");
+    const double fullLength = reportTextWidth(p.Font, text) * dotsPerMm;
+    if (rotated) {
+        // Reads from bottom to top: the first glyph at the bottom, the line across the box.
+        QVERIFY(ink.bottom() > pixels.bottom() - 0.5 * dotsPerMm);
+        QVERIFY(ink.width() < pixels.width());
+        const double length = std::min(fullLength, pixels.height());
+        QVERIFY2(qAbs(ink.height() - length) < 1.5 * dotsPerMm, qPrintable(QString::number(ink.height())));
+    } else {
+        QVERIFY(ink.left() < pixels.left() + 0.5 * dotsPerMm);
+        QVERIFY(fullLength > pixels.width()); // so it had to wrap
+        QVERIFY(ink.height() > 0.5 * pixels.height());
+    }
 }
 
 void TestReportEngine::savedReportLoadsEqual() {
