@@ -72,6 +72,11 @@ void TestBarcodeDecode::zbarReadsTheDigits_data() {
                            << "0000" << 57;
     QTest::newRow("blanks around") << " 9876 "
                                    << "9876" << 57;
+    // Every symbol character 00 to 99 once, so each row of the width table is read back.
+    QString pairs;
+    for (int v = 0; v < 100; ++v)
+        pairs += QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+    QTest::newRow("every digit pair") << pairs << pairs << 11 * 102 + 13;
 }
 
 void TestBarcodeDecode::zbarReadsTheDigits() {
