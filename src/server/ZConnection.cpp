@@ -34,6 +34,10 @@ void TZConnection::Connect() {
     unsigned readTimeout = unsigned(qMax(1, m_config.ReadTimeout));
     unsigned writeTimeout = unsigned(qMax(1, m_config.WriteTimeout));
     my_bool reconnect = 0;
+    // Always TCP: for the host "localhost" the library would otherwise use its local socket and
+    // ignore the configured port, reaching another server or none.
+    unsigned protocol = MYSQL_PROTOCOL_TCP;
+    mysql_optionsv(m, MYSQL_OPT_PROTOCOL, &protocol);
     mysql_optionsv(m, MYSQL_OPT_COMPRESS, nullptr);
     mysql_optionsv(m, MYSQL_SET_CHARSET_NAME, "cp1250");
     mysql_optionsv(m, MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeout);

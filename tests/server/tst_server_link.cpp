@@ -23,6 +23,8 @@ private slots:
     void initTestCase();
     void offlineWhenTheServerCannotBeReached_data();
     void offlineWhenTheServerCannotBeReached();
+    void hostAndPortAreAlwaysUsed_data();
+    void hostAndPortAreAlwaysUsed();
     void sessionIsCompressedInWindows1250();
     void everyAttemptOpensANewConnection();
     void stoppedServerEndsStatementsAndGivesOffline();
@@ -81,6 +83,24 @@ void TstServerLink::offlineWhenTheServerCannotBeReached() {
     QVERIFY(!link.Online());
     QVERIFY(!link.ZConnection1.Connected());
     QVERIFY2(timer.elapsed() < 8000, qPrintable(u"took %1 ms"_s.arg(timer.elapsed())));
+}
+
+void TstServerLink::hostAndPortAreAlwaysUsed_data() {
+    QTest::addColumn<QString>("host");
+    QTest::newRow("address") << u"127.0.0.1"_s;
+    // The client library would take this name for its local socket and drop the port.
+    QTest::newRow("localhost") << u"localhost"_s;
+}
+
+void TstServerLink::hostAndPortAreAlwaysUsed() {
+    QFETCH(QString, host);
+    TServerConfig c = vendorDbConfig();
+    c.Host = host;
+    TServerLink link(c);
+    QVERIFY(link.TestSQLjakje());
+    link.ZQuery1.SQL() = QStringList{u"select @@port as p"_s};
+    link.ZQuery1.Open();
+    QCOMPARE(link.ZQuery1.FieldByName(u"p"_s)->AsInteger(), KVOR_TEST_DB_PORT);
 }
 
 void TstServerLink::sessionIsCompressedInWindows1250() {
