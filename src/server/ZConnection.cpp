@@ -65,7 +65,7 @@ void TZConnection::Disconnect() {
 }
 
 void TZConnection::CheckConnected() const {
-    if (!m_mysql) throw ESqlError(QStringLiteral("Not connected"), CR_SERVER_GONE_ERROR);
+    if (!m_mysql) throw ESqlError(QStringLiteral("Není spojení se serverem"), CR_SERVER_GONE_ERROR);
 }
 
 void TZConnection::RaiseLastError() const {

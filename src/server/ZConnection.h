@@ -54,7 +54,7 @@ public:
 
     // For the query and the script runner.
     st_mysql* Handle() const { return m_mysql; }
-    // The connection's last error as an exception; a closed connection gives "Not connected".
+    // The connection's last error as an exception; a closed connection gives "Není spojení se serverem".
     [[noreturn]] void RaiseLastError() const;
     void CheckConnected() const;
 

@@ -83,6 +83,14 @@ void TstServerLink::offlineWhenTheServerCannotBeReached() {
     QVERIFY(!link.Online());
     QVERIFY(!link.ZConnection1.Connected());
     QVERIFY2(timer.elapsed() < 8000, qPrintable(u"took %1 ms"_s.arg(timer.elapsed())));
+    // A history window goes on using the connection without a new attempt: the user reads why.
+    link.ZQuery1.SQL() = QStringList{u"select 1"_s};
+    try {
+        link.ZQuery1.Open();
+        QFAIL("a closed connection must refuse the statement");
+    } catch (const ESqlError& e) {
+        QCOMPARE(e.message(), u"Není spojení se serverem"_s);
+    }
 }
 
 void TstServerLink::hostAndPortAreAlwaysUsed_data() {
