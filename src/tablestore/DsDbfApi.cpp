@@ -750,7 +750,9 @@ int TDbfFile::Pack() {
     if (!m_exclusive) return DS_TABLE_BUSY;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
     m_cacheCount = 0;
-    const size_t chunkRecords = size_t(m_cacheRecords);
+    // A chunk never needs more room than the table has records: a large BufferRecords must not
+    // ask for memory the table could never fill.
+    const size_t chunkRecords = std::max<size_t>(1, std::min<size_t>(size_t(m_cacheRecords), m_recordCount));
     std::vector<char> chunk(chunkRecords * size_t(m_recordLength));
     std::int64_t readPos = m_headerLength, writePos = m_headerLength;
     std::uint32_t remaining = m_recordCount, kept = 0;

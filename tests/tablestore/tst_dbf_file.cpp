@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <climits>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -662,6 +663,7 @@ private slots:
         QTest::newRow("first only, cache 2") << 5 << QList<int>{1} << 2;
         QTest::newRow("all") << 3 << QList<int>{1, 2, 3} << 10;
         QTest::newRow("none") << 3 << QList<int>{} << 2;
+        QTest::newRow("cache far larger than the table") << 6 << QList<int>{1, 4} << INT_MAX;
     }
 
     void packKeepsLiveRecordsInOrder() {
