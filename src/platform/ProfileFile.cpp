@@ -45,6 +45,15 @@ Line classify(QByteArray raw, QByteArray eol) {
     return line;
 }
 
+// A value enclosed in a matching pair of single or double quotes is read without them, as Windows
+// reads it; quotes keep blanks at the ends of a value that would otherwise be trimmed away.
+QString unquoted(const QString& value) {
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
@@ -184,7 +193,7 @@ TIniFile::TIniFile(QString fileName) : m_fileName(std::move(fileName)) {}
 QString TIniFile::ReadString(const QString& section, const QString& ident, const QString& def) const {
     const Document doc = loadForReading(resolvePath(m_fileName));
     qsizetype i = doc.findKey(section, ident);
-    return i < 0 ? def : doc.lines[i].value;
+    return i < 0 ? def : unquoted(doc.lines[i].value);
 }
 
 void TIniFile::WriteString(const QString& section, const QString& ident, const QString& value) {

@@ -24,7 +24,8 @@ public:
 
     const QString& FileName() const { return m_fileName; }
 
-    // The value with surrounding blanks removed; a missing file, section or key gives def.
+    // The value with surrounding blanks removed, and then a matching pair of enclosing quotes
+    // (" or '); a missing file, section or key gives def.
     QString ReadString(const QString& section, const QString& ident, const QString& def) const;
     // Creates the file and the section as needed; a new key goes at the end of its section, a new
     // section at the end of the file. Line breaks inside the value are written as blanks.

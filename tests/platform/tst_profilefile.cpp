@@ -107,6 +107,18 @@ void TestProfileFile::readString_data() {
     QTest::newRow("first of duplicate keys") << QByteArray("[S]\r\nk=1\r\nk=2\r\n") << "S"
                                              << "k"
                                              << "1";
+    QTest::newRow("double quotes removed") << QByteArray("[S]\r\nk= \" two \" \r\n") << "S"
+                                           << "k"
+                                           << " two ";
+    QTest::newRow("single quotes removed") << QByteArray("[S]\r\nk='a'\r\n") << "S"
+                                           << "k"
+                                           << "a";
+    QTest::newRow("unmatched quotes kept") << QByteArray("[S]\r\nk=\"Osiva\" a.s.\r\n") << "S"
+                                           << "k"
+                                           << "\"Osiva\" a.s.";
+    QTest::newRow("a lone quote kept") << QByteArray("[S]\r\nk=\"\r\n") << "S"
+                                       << "k"
+                                       << "\"";
     QTest::newRow("missing section") << QByteArray("[A]\r\nk=v\r\n") << "S"
                                      << "k" << def;
     QTest::newRow("missing key") << QByteArray("[S]\r\nother=v\r\n") << "S"
