@@ -1,5 +1,6 @@
 #include "tablestore/DsDataSet.h"
 
+#include "platform/Cp1250.h"
 #include "platform/CzechLocale.h"
 #include "platform/EmptyDate.h"
 
@@ -38,7 +39,7 @@ QString variantToText(const QVariant& v) {
     case QMetaType::Bool:
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QByteArray:
-        return QString::fromLatin1(v.toByteArray());
+        return cp1250::decode(v.toByteArray());
     default:
         return v.toString();
     }
@@ -199,7 +200,7 @@ QByteArray TField::AsBytes() const {
     QVariant v = Value();
     if (!v.isValid()) return QByteArray();
     if (v.typeId() == QMetaType::QByteArray) return v.toByteArray();
-    return AsString().toUtf8();
+    return cp1250::encode(AsString());
 }
 
 QVariant TField::convert(const QVariant& value) const {
@@ -246,11 +247,10 @@ QVariant TField::convert(const QVariant& value) const {
     case ftMemo:
     case ftFmtMemo:
     case ftOraClob:
-        return value.typeId() == QMetaType::QByteArray ? QString::fromUtf8(value.toByteArray())
-                                                       : variantToText(value);
+        return variantToText(value);
     default:
         if (value.typeId() == QMetaType::QByteArray) return value.toByteArray();
-        return variantToText(value).toUtf8();
+        return cp1250::encode(variantToText(value));
     }
 }
 

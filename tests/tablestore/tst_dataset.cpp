@@ -390,6 +390,13 @@ void TestDataSet::fieldConversion_data() {
     QTest::newRow("bad date") << int(ftDate) << QVariant(u"31.2.2024"_s) << error;
     QTest::newRow("yes letter") << int(ftBoolean) << QVariant(u"A"_s) << QVariant(true);
     QTest::newRow("null stays null") << int(ftInteger) << QVariant() << QVariant();
+    // Bytes and text meet only in the Windows-1250 code page of the stored files.
+    QTest::newRow("bytes into text") << int(ftString) << QVariant(QByteArray("\xe8\x61j"))
+                                     << QVariant(u"čaj"_s);
+    QTest::newRow("bytes into memo") << int(ftMemo) << QVariant(QByteArray("\x9e\x69to"))
+                                     << QVariant(u"žito"_s);
+    QTest::newRow("text into bytes") << int(ftBytes) << QVariant(u"čaj"_s)
+                                     << QVariant(QByteArray("\xe8\x61j"));
 }
 
 void TestDataSet::fieldConversion() {
@@ -408,6 +415,7 @@ void TestDataSet::fieldConversion() {
     f->SetValue(input);
     t.Post();
     QCOMPARE(f->Value(), expected);
+    if (input.typeId() == QMetaType::QByteArray) QCOMPARE(f->AsBytes(), input.toByteArray());
 }
 
 void TestDataSet::compareValues_data() {
