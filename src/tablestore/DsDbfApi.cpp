@@ -250,8 +250,10 @@ int dbfDescriptorsFor(const TFieldDefs& defs, QList<TDbfField>& fields) {
 }
 
 QString dbfTablePath(const QString& directory, const QString& tableName) {
+    // A backslash in the name separates folders too, as it does in the folder.
     QString name = tableName;
-    qsizetype slash = std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'));
+    name.replace(u'\\', u'/');
+    qsizetype slash = name.lastIndexOf(u'/');
     qsizetype dot = name.lastIndexOf(u'.');
     if (dot > slash) name.truncate(dot);
     name += QStringLiteral(".dbf");

@@ -793,6 +793,9 @@ private slots:
         QTest::newRow("empty directory") << ""
                                          << "zadost.dbf"
                                          << "zadost.dbf";
+        QTest::newRow("backslash in the table name") << ""
+                                                     << "data\\zadost.dbf"
+                                                     << "data/zadost.dbf";
         QTest::newRow("dot in the directory only") << "./da.ta"
                                                    << "zadost"
                                                    << "./da.ta/zadost.dbf";
