@@ -832,13 +832,20 @@ void TstServerOps::hostileTextArrivesByteForByte() {
     // Company lookup and usage log.
     const TWorkstation ws{fit(20), fit(80), fit(20), fit(80), fit(80)};
     const qint64 logBefore = m_db->value(u"select coalesce(max(id), 0) from kvor_historiem"_s).toLongLong();
+    // The workstation is registered under exactly these bytes, so the lookup finds it only when its
+    // conditions arrive unchanged.
+    m_db->exec(u"insert into kvor_firmy (ICO, computeruser, computername) values (X'%1', X'%2', X'%3')"_s.arg(
+        hexOf(ws.Ico), hexOf(ws.ComputerUser), hexOf(ws.ComputerName)));
+    const int registered = m_db->value(u"select last_insert_id()"_s).toInt();
+    Restore unregister{u"delete from kvor_firmy where id = %1"_s.arg(registered)};
     int idFirma = -1;
     QVERIFY(test_firma(link, ws, idFirma));
-    QCOMPARE(idFirma, 0);
+    QCOMPARE(idFirma, registered);
     row =
-        m_db->rows(u"select hex(stredisko), hex(ICO), hex(nazevpodni), hex(computeruser), hex(computername) "
-                   "from kvor_historiem where id > %1"_s.arg(logBefore));
+        m_db->rows(u"select hex(stredisko), hex(ICO), hex(nazevpodni), hex(computeruser), hex(computername), "
+                   "id_firma from kvor_historiem where id > %1"_s.arg(logBefore));
     QCOMPARE(row.size(), 1);
+    QCOMPARE(row[0][5].toInt(), registered);
     QCOMPARE(row[0][0].toString(), hexOf(ws.Stredisko));
     QCOMPARE(row[0][1].toString(), hexOf(ws.Ico));
     QCOMPARE(row[0][2].toString(), hexOf(ws.Name));
