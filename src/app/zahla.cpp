@@ -743,7 +743,12 @@ void TForm1::FormShow() {
     centralWidget()->setEnabled(true);
     menuBar()->setEnabled(true);
     if (!opened) {
+        // Without a request there is nothing to print, but the identity and the lookup do not
+        // depend on the table: the workstation is still looked up and logged.
+        setPrintButtons(false);
+        runGuarded([this] { test_firma(); }, this);
         busy.restore();
+        if (QWidget* rok = FieldControl(QStringLiteral("ROK"))) rok->setFocus();
         m_ready = true;
         emit ready();
         return;

@@ -883,6 +883,8 @@ void TestAppForm::damagedRequestTableStillStarts() {
     QVERIFY(!seams.errors.isEmpty());
     QVERIFY(form->centralWidget()->isEnabled());
     QVERIFY(form->Nastavenprogramu1->isEnabled());
+    // There is no request to print.
+    QCOMPARE(buttons(*form), QStringLiteral("-/-"));
     form.reset();
     QFile after(folder.dataPath(QStringLiteral("zadost.dbf")));
     QVERIFY(after.open(QIODevice::ReadOnly));

@@ -39,6 +39,7 @@ class TestAppOnline : public QObject {
     Q_OBJECT
 private slots:
     void zapsatSendsAndTakesBackNumbers();
+    void unreadableRequestTableStillLogsTheWorkstation();
 };
 
 void TestAppOnline::zapsatSendsAndTakesBackNumbers() {
@@ -118,6 +119,29 @@ void TestAppOnline::zapsatSendsAndTakesBackNumbers() {
     QCOMPARE(qint64(stored.value(QStringLiteral("id")).toDouble()), again[0][0].toLongLong());
     QCOMPARE(stored.value(QStringLiteral("id_trivan")).toString(), again[0][1].toString());
     db.exec(QStringLiteral("DELETE FROM kvor_zadost WHERE ICO = '99887766'"));
+}
+
+void TestAppOnline::unreadableRequestTableStillLogsTheWorkstation() {
+    AppFolder folder;
+    folder.writeIni({QStringLiteral("[TFmozno]"), QStringLiteral("Editpodnik_Text=0815"),
+                     QStringLiteral("EditICO_Text=55443322"),
+                     QStringLiteral("Editnazev_Text=Poškozená s.r.o."), QStringLiteral("[Server]"),
+                     QStringLiteral("Host=127.0.0.1"), QStringLiteral("Port=%1").arg(KVOR_TEST_DB_PORT)});
+    QFile damaged(folder.dataPath(QStringLiteral("zadost.dbf")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(40, '\x03'));
+    damaged.close();
+    TVendorDb db;
+    const QString log = QStringLiteral("from kvor_historiem where ICO = '55443322'");
+    db.exec(QStringLiteral("DELETE ") + log);
+
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    QVERIFY(!seams.errors.isEmpty()); // the table is reported ...
+    QCOMPARE(db.count(log), 1);       // ... and the start still looks the workstation up and logs it
+    QCOMPARE(form->ButtonTisk->isEnabled(), false);
+    db.exec(QStringLiteral("DELETE ") + log);
 }
 
 QTEST_MAIN(TestAppOnline)
