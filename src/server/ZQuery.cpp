@@ -129,22 +129,22 @@ QTime parseTime(QByteArrayView s) {
     return QTime(parts[0].toInt(), parts[1].toInt(), secs.toInt(), ms);
 }
 
-QVariant valueOf(const TFieldDef& d, const char* data, unsigned long length) {
+// bit: the column is a BIT column, whose values come as big-endian bytes, not as digits (a byte
+// may well look like a digit, so the bytes themselves cannot tell).
+QVariant valueOf(const TFieldDef& d, bool bit, const char* data, unsigned long length) {
     if (!data) return {};
     QByteArrayView bytes(data, qsizetype(length));
+    if (bit) {
+        quint64 v = 0;
+        for (char c : bytes)
+            v = (v << 8) | quint8(c);
+        return qint64(v);
+    }
     switch (d.DataType) {
     case ftSmallint:
     case ftInteger:
         return bytes.toInt();
     case ftLargeint:
-        if (bytes.size() <= 8 && !bytes.isEmpty() && !(bytes[0] >= '0' && bytes[0] <= '9') &&
-            bytes[0] != '-') {
-            // BIT values come as big-endian bytes.
-            qint64 v = 0;
-            for (char c : bytes)
-                v = (v << 8) | quint8(c);
-            return v;
-        }
         return bytes.toLongLong();
     case ftFloat:
         return bytes.toDouble();
@@ -201,8 +201,11 @@ void TZQuery::InternalOpen() {
     const MYSQL_FIELD* fields = mysql_fetch_fields(res.get());
     TFieldDefs& defs = FieldDefs();
     defs.clear();
-    for (unsigned i = 0; i < columns; ++i)
+    std::vector<bool> bit(columns);
+    for (unsigned i = 0; i < columns; ++i) {
         defs << defFromColumn(fields[i], int(i) + 1);
+        bit[i] = fields[i].type == MYSQL_TYPE_BIT;
+    }
     m_rows.clear();
     m_rows.reserve(size_t(mysql_num_rows(res.get())));
     while (MYSQL_ROW row = mysql_fetch_row(res.get())) {
@@ -210,7 +213,7 @@ void TZQuery::InternalOpen() {
         std::vector<QVariant> values;
         values.reserve(columns);
         for (unsigned i = 0; i < columns; ++i)
-            values.push_back(valueOf(defs[qsizetype(i)], row[i], lengths[i]));
+            values.push_back(valueOf(defs[qsizetype(i)], bit[i], row[i], lengths[i]));
         m_rows.push_back(std::move(values));
     }
     // Further results of the same statement would block the connection; there are none for

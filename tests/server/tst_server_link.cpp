@@ -238,6 +238,10 @@ void TstServerLink::resultColumnsMapToFieldTypes_data() {
     row("int", u"INT"_s, u"-2000000000"_s, ftInteger, 0, -2000000000);
     row("int unsigned", u"INT UNSIGNED"_s, u"4000000000"_s, ftLargeint, 0, qint64(4000000000));
     row("bigint", u"BIGINT"_s, u"9000000000000"_s, ftLargeint, 0, qint64(9000000000000));
+    // Bytes that read like the digits "12" and a leading "-": still the bits' number.
+    row("bit", u"BIT(16)"_s, u"b'0011000100110010'"_s, ftLargeint, 0, qint64(0x3132));
+    row("bit, minus sign byte", u"BIT(8)"_s, u"b'00101101'"_s, ftLargeint, 0, qint64(0x2d));
+    row("bit, high bit", u"BIT(8)"_s, u"b'10000001'"_s, ftLargeint, 0, qint64(0x81));
     row("decimal", u"DECIMAL(19,4)"_s, u"012.5"_s, ftFloat, 0, 12.5);
     row("double", u"DOUBLE"_s, u"-0.25"_s, ftFloat, 0, -0.25);
     row("date", u"DATE"_s, u"'2012-3-5'"_s, ftDate, 0, QDate(2012, 3, 5));
