@@ -82,6 +82,7 @@ void type(TForm1& form, const char* field, const QString& value) {
 class TestAppForm : public QObject {
     Q_OBJECT
 private slots:
+    void firstStartWithEmptyTable_data();
     void firstStartWithEmptyTable();
     void startWithSavedRequest();
     void minimumStartupTime();
@@ -114,10 +115,18 @@ private slots:
     void damagedRequestTableStillStarts();
 };
 
+void TestAppForm::firstStartWithEmptyTable_data() {
+    QTest::addColumn<bool>("tableThere");
+    QTest::newRow("no request table") << false;
+    QTest::newRow("an empty request table") << true;
+}
+
 void TestAppForm::firstStartWithEmptyTable() {
+    QFETCH(bool, tableThere);
     AppFolder folder;
     folder.writeIni({QStringLiteral("[Server]"), QStringLiteral("Host=127.0.0.1"),
                      QStringLiteral("Port=%1").arg(kDeadPort)});
+    if (tableThere) folder.writeRequests(QStringLiteral("zadost.dbf"), {});
     Seams seams;
     bool readyWhenAsked = true;
     seams.dialogAnswer = [&](QDialog& d) {
@@ -429,6 +438,13 @@ void TestAppForm::offlineZapsatKeepsProvisionalNumber() {
     QVERIFY(form);
     seams.questions.clear();
     type(*form, "PRIHLASKA", QStringLiteral("9"));
+    // The request date emptied by the user is saved as 1.1.1900.
+    auto* datum = qobject_cast<TDBDateEdit*>(form->FieldControl(QStringLiteral("DATUM")));
+    datum->selectAll();
+    QTest::keyClick(datum, Qt::Key_Backspace);
+    QVERIFY(datum->UpdateRecord()); // as on leaving it
+    emit datum->exited();
+    QVERIFY(form->Dbf5->FieldByName(QStringLiteral("DATUM"))->IsNull());
     form->ZapsatClick();
     QCOMPARE(seams.questions.size(), 1);
     QCOMPARE(seams.questions.first().Text, kOfflineSubmission);
@@ -444,6 +460,7 @@ void TestAppForm::offlineZapsatKeepsProvisionalNumber() {
     QCOMPARE(stored.value(QStringLiteral("STREDISKO")).toString(), QStringLiteral("101"));
     QCOMPARE(stored.value(QStringLiteral("DPODNIK")).toString(), QStringLiteral("0815"));
     QCOMPARE(stored.value(QStringLiteral("ROK")).toString(), QStringLiteral("2011"));
+    QCOMPARE(stored.value(QStringLiteral("DATUM")).toDate(), QDate(1900, 1, 1));
 }
 
 void TestAppForm::cropCertificationDialog() {
