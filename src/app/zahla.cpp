@@ -38,6 +38,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSplashScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -810,9 +811,11 @@ void TForm1::NactiObalMoridlo() {
     QStringList offices;
     if (QFileInfo::exists(DbfAd->TablePath())) {
         DbfAd->Open();
+        // Held exclusively: a list that cannot be read must not keep the file from the rebuild
+        // and the print job.
+        const auto close = qScopeGuard([this] { DbfAd->Close(); });
         for (DbfAd->First(); !DbfAd->Eof(); DbfAd->Next())
             offices << DbfAd->FieldByName(QStringLiteral("adresa"))->AsString();
-        DbfAd->Close();
     }
     // The list is rebuilt under the field's own value, which must not change with it.
     const QSignalBlocker blocker(poot);

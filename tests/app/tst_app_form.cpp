@@ -106,6 +106,7 @@ private slots:
     void settingsStoredOnClose_data();
     void settingsStoredOnClose();
     void fortyOffices();
+    void missingCodeListsGiveEmptyLists_data();
     void missingCodeListsGiveEmptyLists();
     void menuRefreshOfflineDisablesHistorie();
     void focusOrderAndEnter();
@@ -771,17 +772,28 @@ void TestAppForm::fortyOffices() {
     QCOMPARE(text(*form, "POOT"), QStringLiteral("ÚKZÚZ pracoviště 05, Brno"));
 }
 
+void TestAppForm::missingCodeListsGiveEmptyLists_data() {
+    QTest::addColumn<bool>("unreadableAddresses");
+    QTest::newRow("no code list files") << false;
+    QTest::newRow("an address list without adresa") << true;
+}
+
 void TestAppForm::missingCodeListsGiveEmptyLists() {
+    QFETCH(bool, unreadableAddresses);
     AppFolder folder;
     folder.writeIdentity(kDeadPort);
     folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    if (unreadableAddresses) folder.writeTable(QStringLiteral("zadostad.dbf"), {"nazev"}, {{"SRS Praha"}});
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
-    QVERIFY(seams.errors.isEmpty());
+    QCOMPARE(seams.errors.isEmpty(), !unreadableAddresses);
+    // A list that could not be read is not kept open: the table is held exclusively.
+    QVERIFY(!form->DbfAd->Active());
     QCOMPARE(qobject_cast<TDBComboBox*>(form->FieldControl(QStringLiteral("POOT")))->count(), 0);
     QCOMPARE(form->VarietyModel->rowCount(), 0);
     // "Převzít" on an empty list takes empty values.
+    seams.errors.clear();
     form->OdrudyClick();
     form->PrevzitClick();
     QVERIFY(seams.errors.isEmpty());
