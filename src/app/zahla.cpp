@@ -935,7 +935,14 @@ void TForm1::ZapsatClick() {
                 field("id")->SetAsFloat(double(id));
             }
             field("id_trivan")->SetAsString(requestNumber(companyIco, id));
-            Dbf5->Post();
+            try {
+                Dbf5->Post();
+            } catch (...) {
+                // The request is still being edited: it must stay possible to save it again
+                // rather than only to drop it.
+                ButtonZapsat->setEnabled(true);
+                throw;
+            }
             loadedRequestKey = key;
             zapsatServerHalf();
             setPrintButtons(true);

@@ -333,6 +333,18 @@ void TestAppForm::editedStateButtons() {
     form->ZpetClick();
     form->EditDILExit(); // ... a rule is not
     QCOMPARE(buttons(*form), QStringLiteral("-/T"));
+
+    // A save that the table refuses leaves the request in editing, and "Zapsat" usable again.
+    type(*form, "CZP", QStringLiteral("CZ2"));
+    form->Dbf5->BeforePost = [](TDataSet&) { throw EDatabaseError(QStringLiteral("Cannot write file")); };
+    form->ZapsatClick();
+    QCOMPARE(seams.errors, QStringList{QStringLiteral("Cannot write file")});
+    QVERIFY(editing(*form));
+    QCOMPARE(buttons(*form), QStringLiteral("Z/-"));
+    form->Dbf5->BeforePost = nullptr;
+    form->ZapsatClick();
+    QCOMPARE(buttons(*form), QStringLiteral("-/T"));
+    QCOMPARE(text(*form, "CZP"), QStringLiteral("CZ2"));
 }
 
 void TestAppForm::idOnSaves_data() {
