@@ -316,6 +316,7 @@ TDBCheckBox* TForm1::checkBox(QGroupBox* group, const char* field, const QString
     c->SetDataSource(DataSource1);
     c->SetDataField(str(field));
     m_controls.insert(str(field), c);
+    bindEnterAsTab(c);
     return c;
 }
 

@@ -870,6 +870,12 @@ void TestAppForm::focusOrderAndEnter() {
     for (const char* f : {"DRUH", "NAZ_DRU", "ODRUDA", "NAZ_ODRU"})
         QCOMPARE(form->FieldControl(QString::fromLatin1(f))->focusPolicy(), Qt::NoFocus);
     QCOMPARE(form->ButtonPorost->focusPolicy(), Qt::NoFocus);
+    // The check boxes are request fields too.
+    QWidget* opakhh = form->FieldControl(QStringLiteral("OPAKHH"));
+    opakhh->setFocus();
+    QTest::keyClick(opakhh, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), form->FieldControl(QStringLiteral("UZNA_NIZSI")));
+    QCOMPARE(text(*form, "OPAKHH"), QString()); // moved on, not ticked
 }
 
 void TestAppForm::konecDropsUnsavedEdit_data() {
