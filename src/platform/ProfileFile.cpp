@@ -204,6 +204,9 @@ void TIniFile::WriteString(const QString& section, const QString& ident, const Q
     // A line break in a value would start a new key or section of the file's own making.
     QString flat = value;
     flat.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    // A value that reading would change (blanks at its ends, or a pair of quotes around it) goes
+    // inside one more pair of double quotes, so that a company name typed as "Agro" comes back whole.
+    if (flat != flat.trimmed() || unquoted(flat) != flat) flat = u'"' + flat + u'"';
     const QByteArray encodedValue = cp1250::encode(flat);
 
     const QByteArray eol = doc.lineEnd();

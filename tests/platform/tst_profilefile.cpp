@@ -45,6 +45,8 @@ private slots:
     void readString();
     void readMissingFile();
     void writeString_data();
+    void valuesReadBackAsWritten_data();
+    void valuesReadBackAsWritten();
     void writeString();
     void writeThenReadCzech();
     void eraseSection_data();
@@ -213,6 +215,27 @@ void TestProfileFile::writeString() {
     if (exists) writeBytes(path(), before);
     TIniFile(path()).WriteString(section, key, value);
     QCOMPARE(readBytes(path()), after);
+}
+
+void TestProfileFile::valuesReadBackAsWritten_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("plain") << QStringLiteral("Osiva Haná") << QByteArray("k=Osiva Han\xe1");
+    QTest::newRow("whole value in double quotes")
+        << QStringLiteral("\"Agro\"") << QByteArray("k=\"\"Agro\"\"");
+    QTest::newRow("whole value in single quotes") << QStringLiteral("'x'") << QByteArray("k=\"'x'\"");
+    QTest::newRow("quotes inside") << QStringLiteral("\"Agro\" a \"Semo\" s.r.o.")
+                                   << QByteArray("k=\"Agro\" a \"Semo\" s.r.o.");
+    QTest::newRow("blanks at the ends") << QStringLiteral("  odsazeno ") << QByteArray("k=\"  odsazeno \"");
+    QTest::newRow("a lone quote") << QStringLiteral("\"") << QByteArray("k=\"");
+}
+
+void TestProfileFile::valuesReadBackAsWritten() {
+    QFETCH(QString, value);
+    QFETCH(QByteArray, line);
+    TIniFile(path()).WriteString("S", "k", value);
+    QCOMPARE(readBytes(path()), QByteArray("[S]\r\n") + line + "\r\n");
+    QCOMPARE(TIniFile(path()).ReadString("S", "k", "default"), value);
 }
 
 void TestProfileFile::writeThenReadCzech() {
