@@ -24,27 +24,6 @@ QString notValid(const QString& text, const char* what) {
     return QStringLiteral("'%1' není %2.").arg(text, QString::fromUtf8(what));
 }
 
-// A QVariant of any kind to text, the way an assignment into a string field writes it.
-QString variantToText(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return czech::formatFloat(v.toDouble());
-    case QMetaType::QDate:
-        return czech::formatDate(v.toDate());
-    case QMetaType::QTime:
-        return czech::formatTime(v.toTime());
-    case QMetaType::QDateTime:
-        return czech::formatDateTime(v.toDateTime());
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::QByteArray:
-        return cp1250::decode(v.toByteArray());
-    default:
-        return v.toString();
-    }
-}
-
 double variantToDouble(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::QString: {
@@ -118,6 +97,26 @@ bool variantToBool(const QVariant& v) {
 }
 
 } // namespace
+
+QString variantToText(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return czech::formatFloat(v.toDouble());
+    case QMetaType::QDate:
+        return czech::formatDate(v.toDate());
+    case QMetaType::QTime:
+        return czech::formatTime(v.toTime());
+    case QMetaType::QDateTime:
+        return czech::formatDateTime(v.toDateTime());
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QByteArray:
+        return cp1250::decode(v.toByteArray());
+    default:
+        return v.toString();
+    }
+}
 
 QString fieldTypeName(TFieldType type) {
     int i = int(type);

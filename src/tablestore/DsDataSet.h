@@ -324,6 +324,9 @@ private:
 // autoincrement) are left to the destination, which fills them itself.
 void CopyCurrentRecord(TDataSet& source, TDataSet& destination, bool byName = true);
 
+// A value of any kind as the text an assignment into a string field writes (Czech formats).
+QString variantToText(const QVariant& value);
+
 // Compares two values of one field type as the program sorts and locates (strings by Czech collation).
 int compareFieldValues(TFieldType type, const QVariant& a, const QVariant& b, bool caseInsensitive);
 

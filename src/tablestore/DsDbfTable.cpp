@@ -49,22 +49,9 @@ bool matchesPattern(QStringView text, QStringView pattern) {
     return p == pattern.size();
 }
 
-// A key value as the text a string field is compared with.
+// A key value as the text a string field is compared with; null compares as the empty text.
 QString keyText(const QVariant& v) {
-    if (!v.isValid() || v.isNull()) return QString();
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return czech::formatFloat(v.toDouble());
-    case QMetaType::QDate:
-        return czech::formatDate(v.toDate());
-    case QMetaType::QDateTime:
-        return czech::formatDateTime(v.toDateTime());
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default:
-        return v.toString();
-    }
+    return v.isValid() && !v.isNull() ? variantToText(v) : QString();
 }
 
 std::optional<double> keyNumber(const QVariant& v) {
