@@ -46,6 +46,16 @@ bool writeChoice(TFieldDataLink* link, QWidget* control, const QVariant& value) 
     }
 }
 
+// Writes a text as the user types it; false while the field does not take it yet ("1," on the way
+// to "1,5"): then it is written, or reported, when the user leaves the control.
+bool writeWhileTyping(TFieldDataLink* link, const QString& text) {
+    try {
+        return link->Write(text);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 // Writes a typed text when the user leaves the control or presses Enter.
 bool writeTyped(TFieldDataLink* link, QWidget* control, const std::function<QVariant()>& value) {
     try {
@@ -108,13 +118,7 @@ void TDBEdit::onTextEdited(const QString& text) {
         Reset();
         return;
     }
-    m_pending = true;
-    try {
-        if (m_link->Write(text)) m_pending = false;
-    } catch (const std::exception&) {
-        // Not a value the field takes yet ("1," on the way to "1,5"): written, or reported, when
-        // the user leaves the control.
-    }
+    m_pending = !writeWhileTyping(m_link, text);
 }
 
 bool TDBEdit::UpdateRecord() {
@@ -230,12 +234,7 @@ void TDBComboBox::onTextEdited(const QString& text) {
         Reset();
         return;
     }
-    m_pending = true;
-    try {
-        if (m_link->Write(text)) m_pending = false;
-    } catch (const std::exception&) {
-        // written, or reported, when the user leaves the control
-    }
+    m_pending = !writeWhileTyping(m_link, text);
 }
 
 bool TDBComboBox::UpdateRecord() {
