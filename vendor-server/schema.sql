@@ -9,90 +9,9 @@
 
 SET NAMES utf8mb4;
 
--- The fifty request columns, shared by kvor_zadost and ex_zadost. Text widths follow the local
--- request record; dates accept '2012-3-5', counts accept quoted text, decimals accept 012.5.
-
-CREATE TABLE kvor_zadost (
-    id INT NOT NULL AUTO_INCREMENT,
-    id_firma INT NOT NULL DEFAULT 0,
-    ICO VARCHAR(20) NOT NULL DEFAULT '',
-    STREDISKO VARCHAR(3),
-    ROK VARCHAR(4),
-    PODNIK VARCHAR(4),
-    PRIHLASKA VARCHAR(5),
-    DIL VARCHAR(2),
-    PARTIE VARCHAR(9),
-    PARTIECELA VARCHAR(16),
-    ZADOST_O VARCHAR(1),
-    POOT VARCHAR(80),
-    ODRUDA VARCHAR(5),
-    DRUH VARCHAR(4),
-    NAZ_DRU VARCHAR(40),
-    NAZ_ODRU VARCHAR(40),
-    STUPEN VARCHAR(3),
-    CZP VARCHAR(6),
-    ZAHRPARTIE VARCHAR(20),
-    ROZ_P1 VARCHAR(16),
-    ROZ_P2 VARCHAR(16),
-    ROZ_P3 VARCHAR(16),
-    ROZ_P4 VARCHAR(16),
-    ROZ_P5 VARCHAR(16),
-    ROZ_P6 VARCHAR(16),
-    ROZ_P7 VARCHAR(16),
-    ROZ_P8 VARCHAR(16),
-    ROZ_P9 VARCHAR(16),
-    ROZ_P10 VARCHAR(16),
-    MNOZSTVI DECIMAL(19,4),
-    BRUTTO DECIMAL(19,4),
-    MJ VARCHAR(3),
-    OBALY_TXT VARCHAR(20),
-    POCET INT,
-    OBALY2_TXT VARCHAR(20),
-    POCET2 INT,
-    NAV1 VARCHAR(72),
-    NAV2 VARCHAR(72),
-    TYP_NA VARCHAR(1),
-    OSETRENITX VARCHAR(20),
-    MORIDLOTXT VARCHAR(30),
-    MISTOODBER VARCHAR(25),
-    DATUMODBER DATE,
-    DATUM DATE,
-    POZADAV1 VARCHAR(80),
-    POZADAV2 VARCHAR(80),
-    UZ1 VARCHAR(80),
-    UZ2 VARCHAR(80),
-    UZNA_NIZSI VARCHAR(1),
-    VEGET VARCHAR(1),
-    OPAKHH VARCHAR(1),
-    DPODNIK VARCHAR(4),
-    id_trivan VARCHAR(18),
-    -- Filled by the laboratory on the server.
-    ULC VARCHAR(12),
-    DATUMROZHO DATE,
-    UZNA_STUP VARCHAR(3),
-    DATUMZK DATE,
-    CISTOTA DECIMAL(6,2),
-    NECISTOTY VARCHAR(5),
-    JINEKULTUR VARCHAR(5),
-    POCET_DNU VARCHAR(3),
-    KLICIVOST DECIMAL(6,2),
-    TVRDY DECIMAL(6,2),
-    V_KLICKY DECIMAL(6,2),
-    VLHKOST DECIMAL(6,2),
-    MKS DECIMAL(8,2),
-    HTS DECIMAL(8,2),
-    TEXT_KULTU VARCHAR(75),
-    TEXT_PLEVE VARCHAR(75),
-    ZJISTENI VARCHAR(75),
-    ZJISTENI2 VARCHAR(75),
-    ZJISTENI3 VARCHAR(40),
-    ZJISTENI4 VARCHAR(75),
-    vlozeno TIMESTAMP NOT NULL DEFAULT CURRENT_TIMESTAMP,
-    PRIMARY KEY (id),
-    KEY kvor_zadost_klic (id_firma, ZADOST_O, PARTIECELA),
-    KEY kvor_zadost_ico (ICO, DATUM)
-) ENGINE=InnoDB;
-
+-- The fifty request columns are written once, here in the partner export table; kvor_zadost is
+-- made from it below. Text widths follow the local request record; dates accept '2012-3-5',
+-- counts accept quoted text, decimals accept 012.5.
 CREATE TABLE ex_zadost (
     id INT NOT NULL AUTO_INCREMENT,
     EX_ICO VARCHAR(20) NOT NULL DEFAULT '',
@@ -150,6 +69,39 @@ CREATE TABLE ex_zadost (
     PRIMARY KEY (id),
     KEY ex_zadost_klic (EX_ICO, PRI_ICO, ZADOST_O, PARTIECELA)
 ) ENGINE=InnoDB;
+
+-- The client's own request table: the same fifty columns, with the company and the results.
+CREATE TABLE kvor_zadost LIKE ex_zadost;
+ALTER TABLE kvor_zadost
+    DROP KEY ex_zadost_klic,
+    DROP COLUMN EX_ICO,
+    DROP COLUMN PRI_ICO,
+    ADD COLUMN id_firma INT NOT NULL DEFAULT 0 AFTER id,
+    ADD COLUMN ICO VARCHAR(20) NOT NULL DEFAULT '' AFTER id_firma,
+    -- Filled by the laboratory on the server.
+    ADD COLUMN ULC VARCHAR(12),
+    ADD COLUMN DATUMROZHO DATE,
+    ADD COLUMN UZNA_STUP VARCHAR(3),
+    ADD COLUMN DATUMZK DATE,
+    ADD COLUMN CISTOTA DECIMAL(6,2),
+    ADD COLUMN NECISTOTY VARCHAR(5),
+    ADD COLUMN JINEKULTUR VARCHAR(5),
+    ADD COLUMN POCET_DNU VARCHAR(3),
+    ADD COLUMN KLICIVOST DECIMAL(6,2),
+    ADD COLUMN TVRDY DECIMAL(6,2),
+    ADD COLUMN V_KLICKY DECIMAL(6,2),
+    ADD COLUMN VLHKOST DECIMAL(6,2),
+    ADD COLUMN MKS DECIMAL(8,2),
+    ADD COLUMN HTS DECIMAL(8,2),
+    ADD COLUMN TEXT_KULTU VARCHAR(75),
+    ADD COLUMN TEXT_PLEVE VARCHAR(75),
+    ADD COLUMN ZJISTENI VARCHAR(75),
+    ADD COLUMN ZJISTENI2 VARCHAR(75),
+    ADD COLUMN ZJISTENI3 VARCHAR(40),
+    ADD COLUMN ZJISTENI4 VARCHAR(75),
+    ADD COLUMN vlozeno TIMESTAMP NOT NULL DEFAULT CURRENT_TIMESTAMP,
+    ADD KEY kvor_zadost_klic (id_firma, ZADOST_O, PARTIECELA),
+    ADD KEY kvor_zadost_ico (ICO, DATUM);
 
 -- Documents exchanged between two companies; the client adds one row per exported request.
 CREATE TABLE historie (
