@@ -42,6 +42,12 @@ QVariantMap savedRequest(double id = 500) {
             {QStringLiteral("id_trivan"), QStringLiteral("123456783300000500")}};
 }
 
+// A program folder without a reachable server whose request table holds one saved request.
+void writeOfflineRequest(const AppFolder& folder, const QVariantMap& request = savedRequest()) {
+    folder.writeIdentity(kDeadPort);
+    folder.writeRequests(QStringLiteral("zadost.dbf"), {request});
+}
+
 QString text(TForm1& form, const char* field) {
     return form.Dbf5->FieldByName(QString::fromLatin1(field))->AsString();
 }
@@ -178,12 +184,11 @@ void TestAppForm::firstStartWithEmptyTable() {
 
 void TestAppForm::startWithSavedRequest() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
     QVariantMap request = savedRequest();
     request.remove(QStringLiteral("ROK"));
     request.insert(QStringLiteral("PODNIK"), QStringLiteral("9999"));
     request.insert(QStringLiteral("DATUM"), QDateTime(QDate(2011, 5, 6), QTime()));
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {request});
+    writeOfflineRequest(folder, request);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -209,8 +214,7 @@ void TestAppForm::startWithSavedRequest() {
 
 void TestAppForm::minimumStartupTime() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     Seams seams;
     QElapsedTimer clock;
     clock.start();
@@ -221,8 +225,7 @@ void TestAppForm::minimumStartupTime() {
 
 void TestAppForm::lotNumbersOnLeaving() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -256,10 +259,9 @@ void TestAppForm::samplingDateOnLeaving() {
     QFETCH(QDate, sampling);
     QFETCH(QDate, stored);
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
     QVariantMap request = savedRequest();
     if (sampling.isValid()) request.insert(QStringLiteral("DATUMODBER"), QDateTime(sampling, QTime()));
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {request});
+    writeOfflineRequest(folder, request);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -280,10 +282,9 @@ void TestAppForm::remainingQuantity_data() {
 void TestAppForm::remainingQuantity() {
     QFETCH(QString, ulc);
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
     QVariantMap request = savedRequest();
     request.insert(QStringLiteral("ULC"), ulc);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {request});
+    writeOfflineRequest(folder, request);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -294,8 +295,7 @@ void TestAppForm::remainingQuantity() {
 
 void TestAppForm::editedStateButtons() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -366,11 +366,10 @@ void TestAppForm::idOnSaves() {
     QFETCH(QString, value);
     QFETCH(int, raise);
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
     QVariantMap request = savedRequest(500);
     request.insert(QStringLiteral("ROK"), QStringLiteral("2012")); // so that the lot number is as saved
     request.insert(QStringLiteral("PARTIECELA"), QStringLiteral("12-0815-00007-01"));
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {request});
+    writeOfflineRequest(folder, request);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -478,8 +477,7 @@ void TestAppForm::offlineZapsatKeepsProvisionalNumber() {
 
 void TestAppForm::cropCertificationDialog() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -502,8 +500,7 @@ void TestAppForm::cropCertificationDialog() {
 
 void TestAppForm::varietyPanel() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     folder.writeTable(QStringLiteral("cenik.dbf"), {"naz_odru", "naz_dru", "odruda", "druh", "nazevosiva"},
                       {{"Sulako", "pšenice ozimá", "01234", "12", "pšenice ozimá Sulako"},
                        {"Adéla", "brambory", "00777", "84", "brambory Adéla"},
@@ -581,8 +578,7 @@ void savedTexts(TForm1& form, const char* field, const std::function<int(TftextU
 
 void TestAppForm::savedTextsFirstUse() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -615,8 +611,7 @@ void TestAppForm::savedTextsFirstUse() {
 
 void TestAppForm::savedTextsCloseButtonKeepsRows() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     storeSavedTexts(folder.path(QStringLiteral("UZ2.txt")),
                     {QStringLiteral("první"), QStringLiteral("druhý")});
     Seams seams;
@@ -643,8 +638,7 @@ void TestAppForm::savedTextsCloseButtonKeepsRows() {
 
 void TestAppForm::savedTextsCutToFieldWidth() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     const QString long40 = QStringLiteral("Jutový pytel s vnitřní PE vložkou 40 zn.");
     QCOMPARE(long40.size(), 40);
     storeSavedTexts(folder.path(QStringLiteral("OBALY_TXT.txt")), {QStringLiteral("krátký"), long40});
@@ -673,8 +667,7 @@ void TestAppForm::savedTextsCutToFieldWidth() {
 
 void TestAppForm::savedTextsOkWithoutSelection() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     storeSavedTexts(folder.path(QStringLiteral("POZADAV1.txt")), {QStringLiteral("A")});
     Seams seams;
     auto form = startForm();
@@ -708,8 +701,7 @@ void TestAppForm::settingsStoredOnClose_data() {
 void TestAppForm::settingsStoredOnClose() {
     QFETCH(bool, byOk);
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -764,8 +756,7 @@ void TestAppForm::settingsStoredOnClose() {
 
 void TestAppForm::fortyOffices() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     QList<QStringList> offices;
     for (int i = 1; i <= 40; ++i)
         offices << QStringList{QStringLiteral("ÚKZÚZ pracoviště %1, Brno").arg(i, 2, 10, QChar(u'0')),
@@ -793,8 +784,7 @@ void TestAppForm::missingCodeListsGiveEmptyLists_data() {
 void TestAppForm::missingCodeListsGiveEmptyLists() {
     QFETCH(bool, unreadableAddresses);
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     if (unreadableAddresses) folder.writeTable(QStringLiteral("zadostad.dbf"), {"nazev"}, {{"SRS Praha"}});
     Seams seams;
     auto form = startForm();
@@ -815,8 +805,7 @@ void TestAppForm::missingCodeListsGiveEmptyLists() {
 
 void TestAppForm::menuRefreshOfflineDisablesHistorie() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     folder.writeTable(QStringLiteral("zadostad.dbf"), {"adresa", "ico"}, {{"SRS Praha", ""}});
     Seams seams;
     auto form = startForm();
@@ -840,8 +829,7 @@ void TestAppForm::menuRefreshOfflineDisablesHistorie() {
 
 void TestAppForm::focusOrderAndEnter() {
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -887,8 +875,7 @@ void TestAppForm::konecDropsUnsavedEdit_data() {
 void TestAppForm::konecDropsUnsavedEdit() {
     QFETCH(QString, item);
     AppFolder folder;
-    folder.writeIdentity(kDeadPort);
-    folder.writeRequests(QStringLiteral("zadost.dbf"), {savedRequest()});
+    writeOfflineRequest(folder);
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
