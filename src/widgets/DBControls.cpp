@@ -81,7 +81,7 @@ int effectiveMaxLength(const TField* field, int ownLimit) {
 // ---------------------------------------------------------------------------------------------
 // TDBEdit
 
-TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), m_link(new TFieldDataLink(this)) {
+TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), TFieldBinding(this) {
     connect(m_link, &TFieldDataLink::refresh, this, &TDBEdit::Reset);
     connect(m_link, &TFieldDataLink::stateChanged, this, &TDBEdit::updateEditable);
     connect(this, &QLineEdit::textEdited, this, &TDBEdit::onTextEdited);
@@ -143,7 +143,7 @@ void TDBEdit::focusOutEvent(QFocusEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // TDBComboBox
 
-TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent), m_link(new TFieldDataLink(this)) {
+TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent), TFieldBinding(this) {
     setInsertPolicy(QComboBox::NoInsert);
     connect(m_link, &TFieldDataLink::refresh, this, &TDBComboBox::Reset);
     connect(m_link, &TFieldDataLink::stateChanged, this, &TDBComboBox::updateEditable);
@@ -268,7 +268,7 @@ void TDBComboBox::focusOutEvent(QFocusEvent* event) {
 TDBCheckBox::TDBCheckBox(QWidget* parent) : TDBCheckBox(QString(), parent) {}
 
 TDBCheckBox::TDBCheckBox(const QString& text, QWidget* parent)
-    : QCheckBox(text, parent), m_link(new TFieldDataLink(this)) {
+    : QCheckBox(text, parent), TFieldBinding(this) {
     connect(m_link, &TFieldDataLink::refresh, this, &TDBCheckBox::showField);
     connect(this, &QCheckBox::clicked, this, &TDBCheckBox::onClicked);
 }
@@ -394,7 +394,7 @@ void TCalendarPopup::keyPressEvent(QKeyEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // TDBDateEdit
 
-TDBDateEdit::TDBDateEdit(QWidget* parent) : QLineEdit(parent), m_link(new TFieldDataLink(this)) {
+TDBDateEdit::TDBDateEdit(QWidget* parent) : QLineEdit(parent), TFieldBinding(this) {
     setMaxLength(10); // d.M.yyyy at its longest
     setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9. ]*")), this));
     m_dropDown = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);

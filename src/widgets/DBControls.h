@@ -26,16 +26,26 @@ class QToolButton;
 
 namespace kvor {
 
-class TDBEdit : public QLineEdit {
-    Q_OBJECT
+// The field a bound control shows and edits, reached through the control's own data link.
+class TFieldBinding {
 public:
-    explicit TDBEdit(QWidget* parent = nullptr);
-
     TDataSource* DataSource() const { return m_link->DataSource(); }
     void SetDataSource(TDataSource* source) { m_link->SetDataSource(source); }
     const QString& DataField() const { return m_link->FieldName(); }
     void SetDataField(const QString& name) { m_link->SetFieldName(name); }
     TField* Field() const { return m_link->Field(); }
+
+protected:
+    explicit TFieldBinding(QObject* control) : m_link(new TFieldDataLink(control)) {}
+    ~TFieldBinding() = default;
+
+    TFieldDataLink* m_link; // owned by the control
+};
+
+class TDBEdit : public QLineEdit, public TFieldBinding {
+    Q_OBJECT
+public:
+    explicit TDBEdit(QWidget* parent = nullptr);
 
     // The control's own read-only switch; it is read-only as well without a field to edit.
     bool ReadOnly() const { return m_readOnly; }
@@ -61,22 +71,15 @@ private:
     void onTextEdited(const QString& text);
     void updateEditable();
 
-    TFieldDataLink* m_link;
     bool m_readOnly = false;
     int m_maxLength = 0;
     bool m_pending = false;
 };
 
-class TDBComboBox : public QComboBox {
+class TDBComboBox : public QComboBox, public TFieldBinding {
     Q_OBJECT
 public:
     explicit TDBComboBox(QWidget* parent = nullptr);
-
-    TDataSource* DataSource() const { return m_link->DataSource(); }
-    void SetDataSource(TDataSource* source) { m_link->SetDataSource(source); }
-    const QString& DataField() const { return m_link->FieldName(); }
-    void SetDataField(const QString& name) { m_link->SetFieldName(name); }
-    TField* Field() const { return m_link->Field(); }
 
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
@@ -107,7 +110,6 @@ private:
     void attachLineEdit();
     void updateEditable();
 
-    TFieldDataLink* m_link;
     QLineEdit* m_attached = nullptr;
     bool m_readOnly = false;
     int m_maxLength = 0;
@@ -115,17 +117,11 @@ private:
     bool m_showing = false;
 };
 
-class TDBCheckBox : public QCheckBox {
+class TDBCheckBox : public QCheckBox, public TFieldBinding {
     Q_OBJECT
 public:
     explicit TDBCheckBox(QWidget* parent = nullptr);
     explicit TDBCheckBox(const QString& text, QWidget* parent = nullptr);
-
-    TDataSource* DataSource() const { return m_link->DataSource(); }
-    void SetDataSource(TDataSource* source) { m_link->SetDataSource(source); }
-    const QString& DataField() const { return m_link->FieldName(); }
-    void SetDataField(const QString& name) { m_link->SetFieldName(name); }
-    TField* Field() const { return m_link->Field(); }
 
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
@@ -144,7 +140,6 @@ private:
     void showField();
     void onClicked(bool checked);
 
-    TFieldDataLink* m_link;
     bool m_readOnly = false;
     QString m_valueChecked = QStringLiteral("A");
     QString m_valueUnchecked = QStringLiteral("N");
@@ -181,16 +176,10 @@ private:
     QLabel* m_title;
 };
 
-class TDBDateEdit : public QLineEdit {
+class TDBDateEdit : public QLineEdit, public TFieldBinding {
     Q_OBJECT
 public:
     explicit TDBDateEdit(QWidget* parent = nullptr);
-
-    TDataSource* DataSource() const { return m_link->DataSource(); }
-    void SetDataSource(TDataSource* source) { m_link->SetDataSource(source); }
-    const QString& DataField() const { return m_link->FieldName(); }
-    void SetDataField(const QString& name) { m_link->SetFieldName(name); }
-    TField* Field() const { return m_link->Field(); }
 
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
@@ -218,7 +207,6 @@ private:
     void onDatePicked(const QDate& date);
     void updateEditable();
 
-    TFieldDataLink* m_link;
     TCalendarPopup* m_popup = nullptr;
     QAction* m_dropDown;
     bool m_readOnly = false;
