@@ -10,7 +10,10 @@
 #include "platform/EmptyDate.h"
 #include "platform/ProfileFile.h"
 #include "platform/SystemInfo.h"
+#include "print/LabelJob.h"
 #include "print/PrintJob.h"
+#include "print/stit.h"
+#include "print/tiskformS.h"
 #include "report/ReportPreview.h"
 #include "server/CodeLists.h"
 #include "server/CompanyLookup.h"
@@ -1006,7 +1009,25 @@ void TForm1::TiskClick() {
 }
 
 void TForm1::StitekClick() {
-    // The sample label print job joins the program later.
+    // suiButton17Click: the label dialog, the slot table rebuilt, the label sheet in the preview.
+    runGuarded(
+        [this] {
+            int count = 0, start = 0;
+            {
+                TFstit dialog(programFile(QStringLiteral("kvor.ini")), this);
+                if (execDialog(dialog) != QDialog::Accepted) return;
+                count = dialog.labelCount();
+                start = dialog.startSlot();
+            }
+            const auto close = qScopeGuard([this] { Dbf2st->Close(); });
+            {
+                BusyCursor busy;
+                fillSlotTable(*Dbf2st, *Dbf5, count, start);
+            }
+            TTiskForS layout(*Dbf2st, programFile(QStringLiteral("kvor.ini")));
+            previewReport(layout.QuickRep1, this);
+        },
+        this);
 }
 
 void TForm1::newRequestRecord() {

@@ -37,6 +37,7 @@ struct RowNotes {
     bool right = false;
     bool centred = false;
     bool stretched = false;
+    bool transparent = false;
     double rightEdge = 0;
 };
 
@@ -52,6 +53,8 @@ RowNotes parseNotes(const char* notes) {
             out.centred = true;
         else if (n == u"stretched")
             out.stretched = true;
+        else if (n == u"transparent")
+            out.transparent = true;
         else if (n.startsWith(u"right edge "))
             out.rightEdge = n.mid(11).toDouble();
         else
@@ -65,6 +68,7 @@ void shapeText(TReportText& text, const TLayoutRow& row, const RowNotes& notes) 
     if (notes.right) text.alignRight();
     if (notes.centred) text.center();
     if (notes.rightEdge > 0) text.rightEdge(notes.rightEdge);
+    text.transparent(notes.transparent);
 }
 
 } // namespace
@@ -86,6 +90,17 @@ void addLayoutRows(TReportBand& band, std::span<const TLayoutRow> rows, const TR
             break;
         case TRowContent::Field:
             shapeText(band.field(name, row.Text, row.Left, row.Top, font(fonts.Value)), row, notes);
+            break;
+        case TRowContent::Expression: {
+            const QStringList fields = row.Text.split(u' ');
+            shapeText(band.expr(name, fields.value(0), fields.value(1), row.Left, row.Top, font(fonts.Value)),
+                      row, notes);
+            break;
+        }
+        case TRowContent::Rotated:
+            shapeText(
+                band.rotated(name, row.Text, row.Left, row.Top, row.Width, row.Height, font(fonts.Caption)),
+                row, notes);
             break;
         case TRowContent::Rect:
             band.rectangle(name, row.Left, row.Top, row.Width, row.Height, pen);

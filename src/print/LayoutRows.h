@@ -8,8 +8,8 @@
 // Width and height are given for fixed boxes (the text wraps and is cut at the box), lines,
 // rectangles and pictures; 0 for auto-sized texts. An empty font takes the band's default for
 // captions or for values. Notes: "thick" (pen 3), "right" (right-aligned), "right edge X"
-// (auto-sized, right-aligned with its right edge at X), "centred", "stretched" (a picture filling
-// its box).
+// (auto-sized, right-aligned with its right edge at X), "centred", "transparent" (no white
+// background), "stretched" (a picture filling its box).
 #include "report/ReportModel.h"
 
 #include <span>
@@ -17,9 +17,11 @@
 namespace kvor {
 
 enum class TRowContent {
-    Caption, // a fixed text
-    Value,   // a text the layout sets at print time; Text is its design text
-    Field,   // the display text of the field named by Text
+    Caption,    // a fixed text
+    Value,      // a text the layout sets at print time; Text is its design text
+    Field,      // the display text of the field named by Text
+    Expression, // the texts of the two fields named by Text ("CZP ZAHRPARTIE"), joined
+    Rotated,    // a caption turned to read upwards in its fixed box
     Rect,
     HLine,
     VLine,

@@ -183,6 +183,32 @@ inline QList<QList<PdfWord>> pdfWords(const QString& pdf) {
     return pages;
 }
 
+// Where a text stands among the words of a page: its words one after another on one line, the
+// first word's left edge (or the last word's right edge) at x and its top at top, within 1 mm,
+// in a font of the given size. Empty when found; otherwise what was found instead.
+inline QString locateText(const QList<PdfWord>& words, const QString& text, double x, double top,
+                          double points, bool rightAnchored) {
+    const QStringList expected = text.split(u' ', Qt::SkipEmptyParts);
+    QString near;
+    for (int i = 0; i + expected.size() <= words.size(); ++i) {
+        bool same = true;
+        for (int k = 0; k < expected.size() && same; ++k)
+            same = words[i + k].text == expected[k] && qAbs(words[i + k].top - words[i].top) < 0.1;
+        if (!same) continue;
+        const PdfWord& first = words[i];
+        const PdfWord& last = words[i + expected.size() - 1];
+        const double at = rightAnchored ? last.right : first.left;
+        near += QStringLiteral(" (%1, %2)").arg(at).arg(first.top);
+        if (qAbs(at - x) > 1.0 || qAbs(first.top - top) > 1.0) continue;
+        // The reader's box spans ascent and descent: about 1.1 to 1.2 times the font size.
+        const double height = (first.bottom - first.top) / mmPerPt;
+        if (height < points * 1.05 || height > points * 1.25)
+            return QStringLiteral("\"%1\" is %2 pt high for %3 pt").arg(text).arg(height).arg(points);
+        return {};
+    }
+    return QStringLiteral("\"%1\" not at (%2, %3);%4").arg(text).arg(x).arg(top).arg(near);
+}
+
 // The texts of the barcodes zbarimg finds on each page of a PDF rendered at 300 dpi.
 inline QList<QStringList> pdfBarcodes(const QString& pdf, const QString& workDir) {
     const QString prefix = QDir(workDir).filePath(QStringLiteral("page"));

@@ -295,29 +295,8 @@ void TestRequestForms::textsStandWhereTheElementTablesPutThem() {
     QFETCH(double, top);
     QFETCH(double, points);
     QFETCH(bool, rightAnchored);
-    const QList<PdfWord>& words = m_words[form].at(page);
-    const QStringList expected = text.split(u' ', Qt::SkipEmptyParts);
-    // The words of the text one after another on one line, the first (or the last) at the anchor.
-    bool found = false;
-    QString near;
-    for (int i = 0; i + expected.size() <= words.size() && !found; ++i) {
-        bool same = true;
-        for (int k = 0; k < expected.size() && same; ++k)
-            same = words[i + k].text == expected[k] && qAbs(words[i + k].top - words[i].top) < 0.1;
-        if (!same) continue;
-        const PdfWord& first = words[i];
-        const PdfWord& last = words[i + expected.size() - 1];
-        const double x = rightAnchored ? last.right : first.left;
-        near += QStringLiteral(" (%1, %2)").arg(x).arg(first.top);
-        if (qAbs(x - left) > 1.0 || qAbs(first.top - top) > 1.0) continue;
-        // The reader's box spans ascent and descent: about 1.1 to 1.2 times the font size.
-        const double height = (first.bottom - first.top) / mmPerPt;
-        QVERIFY2(height > points * 1.05 && height < points * 1.25,
-                 qPrintable(QStringLiteral("%1 pt high for %2 pt").arg(height).arg(points)));
-        found = true;
-    }
-    QVERIFY2(found,
-             qPrintable(QStringLiteral("\"%1\" not at (%2, %3);%4").arg(text).arg(left).arg(top).arg(near)));
+    const QString error = locateText(m_words[form].at(page), text, left, top, points, rightAnchored);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 void TestRequestForms::nothingPrintsBelowOrBesideItsPlace() {
