@@ -5,8 +5,10 @@
 #   variety-panel.png    the editor with the variety panel open
 #   settings-window.png  the company identity settings (they open first on a new program folder)
 #   saved-texts.png      the saved-texts window of a field
+#   label-dialog.png     the label dialog of "Štítek na vz."
 #   request-form.png, potato-form-1.png, potato-form-2.png
 #                        the printed request forms of the saved request (kvor-print, pdftoppm)
+#   label-sheet.png      a page of four sample labels of the saved request (kvor-print, pdftoppm)
 # Usage: scripts/screenshot.sh [OUTPUT_FOLDER]   (default: docs/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -120,14 +122,20 @@ xdotool mousemove --window "$texts" 100 40 click 1
 shoot "$texts" saved-texts.png
 keys Escape
 
+# The label dialog of "Štítek na vz.", the fourth button of the column; "Zpět" prints nothing.
+xdotool mousemove --window "$main" 680 171 click 1
+labels=$(window 'na vzorky')
+shoot "$labels" label-dialog.png
+keys Escape
+
 # ---------------------------------------------------------------------------------------------
 # The printed forms of the saved request, as kvor-print writes them: the request form, and the
 # seed potato form of the same request with its species code set to 84. The program holds its
 # request table, so the forms print from a copy of the folder.
-for form in request potato; do
+for form in request potato labels; do
     mkdir -p "$shots/$form/data"
     cp "$shots/kvor/kvor.ini" "$shots/$form/"
-    cp "$shots/kvor/data/zadost.dbf" "$shots/$form/data/"
+    cp "$shots/kvor/data/zadost.dbf" "$shots/kvor/data/zadost2.dbf" "$shots/$form/data/"
 done
 python3 - "$shots/potato/data/zadost.dbf" <<'PY'
 import struct, sys
@@ -154,3 +162,6 @@ pdftoppm -r 100 -png "$shots/potato.pdf" "$shots/potato"
 mv "$shots/potato-1.png" "$out/potato-form-1.png"
 mv "$shots/potato-2.png" "$out/potato-form-2.png"
 echo "screenshot: $out/request-form.png $out/potato-form-1.png $out/potato-form-2.png"
+"$build/tools/kvor-print/kvor-print" labels "$shots/labels" "$shots/labels.pdf" --count 4 --start 1
+pdftoppm -r 100 -png -singlefile "$shots/labels.pdf" "$out/label-sheet"
+echo "screenshot: $out/label-sheet.png"

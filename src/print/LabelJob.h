@@ -1,5 +1,5 @@
 #pragma once
-// The slot table of the sample label job: blank slotTable for the labels of a sheet used before, then
+// The slot table of the sample label job: blank slots for the labels of a sheet used before, then
 // copies of the request for the labels to print.
 #include "platform/KvorError.h"
 

@@ -107,14 +107,16 @@ TTiskForS::TTiskForS(TDataSet& slotTable, const QString& iniFile) : m_slots(slot
     };
     QuickRep1.element<TReportText>(u"QRLabel2"_s).onPrint(notForImport);
     QuickRep1.element<TReportText>(u"QRDBText34"_s).onPrint(notForImport);
-    // QRDBText36Print
+    // QRDBText36Print and QRDBText2Print. A blank slot empties them too: a copy of a request
+    // without a lot number looks blank everywhere else, and its count or date alone on the label
+    // would spoil the sheet that is fed again.
     QuickRep1.element<TReportText>(u"QRDBText36"_s).onPrint([this](TReportText&, QString& value) {
-        if (!roundsToNonZero(m_slots.FieldByName(u"POCET2"_s)->AsFloat())) value.clear();
+        if (blankSlot() || !roundsToNonZero(m_slots.FieldByName(u"POCET2"_s)->AsFloat())) value.clear();
     });
-    // QRDBText2Print
     QuickRep1.element<TReportText>(u"QRDBText2"_s).onPrint([this](TReportText&, QString& value) {
         TField* date = m_slots.FieldByName(u"DATUMODBER"_s);
-        if (!samplingDatePrints(date->IsNull() ? QDate() : date->AsDateTime().date(), kSamplingDateLimit))
+        if (blankSlot() ||
+            !samplingDatePrints(date->IsNull() ? QDate() : date->AsDateTime().date(), kSamplingDateLimit))
             value.clear();
     });
     band.BeforePrint = [this](TReportBand&, TBandPrint&) { QRBand1BeforePrint(); };

@@ -225,4 +225,21 @@ inline QList<QStringList> pdfBarcodes(const QString& pdf, const QString& workDir
     return pages;
 }
 
+// The texts of the barcodes zbarimg finds in one area of one page (1-based) of a PDF rendered at
+// 300 dpi; the area in millimetres from the page's top-left corner.
+inline QStringList pdfBarcodesIn(const QString& pdf, int page, const QRectF& area, const QString& workDir) {
+    const auto px = [](double mm) { return QString::number(qRound(mm / 25.4 * 300)); };
+    const QString prefix = QDir(workDir).filePath(QStringLiteral("area"));
+    runTool(findTool("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-f"), QString::number(page),
+             QStringLiteral("-l"), QString::number(page), QStringLiteral("-x"), px(area.left()),
+             QStringLiteral("-y"), px(area.top()), QStringLiteral("-W"), px(area.width()),
+             QStringLiteral("-H"), px(area.height()), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+             pdf, prefix});
+    const ToolRun r = runTool(findTool("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"),
+                                                    prefix + QStringLiteral(".png")});
+    QFile::remove(prefix + QStringLiteral(".png"));
+    return QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
+}
+
 } // namespace kvor::testing

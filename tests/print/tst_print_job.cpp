@@ -1,8 +1,8 @@
 // "Tisk" from the request editor against the vendor database of the test fixture: the partner
 // look-up, the export on print, the offline path, the layout by species and the preview.
+#include "PreviewWatch.h"
 #include "PrintFolder.h"
 #include "app/AppFixture.h"
-#include "report/ReportPreview.h"
 #include "support/VendorDb.h"
 
 #include <QPushButton>
@@ -18,19 +18,6 @@ const QString notPartner = u"ÚKZÚZ Brno, Hroznová 2"_s;           // empty ic
 const QString companyIco = u"11223344"_s;
 const QString offlineMessage =
     u"Není připojení k internetu.\rŽádost uložena pro odeslání při příštím připojení k internetu."_s;
-
-// Shows nothing: remembers the pages the preview was given.
-class PreviewWatch {
-public:
-    PreviewWatch() {
-        TReportPreview::setModalRunner([this](TReportPreview& preview) {
-            pages << preview.pageCount();
-            return 0;
-        });
-    }
-    ~PreviewWatch() { TReportPreview::setModalRunner({}); }
-    QList<int> pages;
-};
 
 } // namespace
 

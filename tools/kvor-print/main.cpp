@@ -3,10 +3,10 @@
 //
 // Renders the current request of a program folder (data/zadost.dbf with the company identity of
 // kvor.ini) to a PDF file exactly as the preview prints it: the same layout chosen by species,
-// the same rules and barcode. No window opens and nothing is exported or changed. For support
-// staff and for checks. "labels" fills the slot table data/zadost2.dbf with S - 1 blank slotTable and
-// N copies of the request, as the label job does, and writes the label sheet. Exit status 0 on
-// success; 1 with the error text on stderr otherwise.
+// the same rules and barcode. No window opens and nothing is exported. For support staff and for
+// checks. "request" changes nothing; "labels" fills the slot table data/zadost2.dbf with S - 1
+// blank slots and N copies of the request, as the label job does, and writes the label sheet.
+// Exit status 0 on success; 1 with the error text on stderr otherwise.
 #include "print/LabelJob.h"
 #include "print/PrintJob.h"
 #include "print/tiskformS.h"
