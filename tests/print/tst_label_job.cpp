@@ -104,9 +104,9 @@ void TestLabelJob::dialogDecidesWhatPrints_data() {
     QTest::addColumn<Answer>("answer");
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("start");
-    QTest::addColumn<QString>("lot");       // PARTIECELA of the request
-    QTest::addColumn<QList<int>>("pages");  // pages of each preview shown
-    QTest::addColumn<QStringList>("slots"); // PARTIECELA of the slot records afterwards
+    QTest::addColumn<QString>("lot");         // PARTIECELA of the request
+    QTest::addColumn<QList<int>>("pages");    // pages of each preview shown
+    QTest::addColumn<QStringList>("records"); // PARTIECELA of the slot records afterwards
     const QString lot = u"12-0815-00042-01"_s;
     const QStringList old{oldLot, oldLot};
     QTest::newRow("Zpět") << Answer::Back << 3 << 2 << lot << QList<int>() << old;
@@ -126,7 +126,7 @@ void TestLabelJob::dialogDecidesWhatPrints() {
     QFETCH(int, start);
     QFETCH(QString, lot);
     QFETCH(QList<int>, pages);
-    QFETCH(QStringList, slots);
+    QFETCH(QStringList, records);
 
     LabelRun run({{u"PARTIECELA"_s, lot}});
     run.stitek([&](TFstit& dialog) {
@@ -147,7 +147,7 @@ void TestLabelJob::dialogDecidesWhatPrints() {
     });
     QCOMPARE(run.seams.errors, QStringList());
     QCOMPARE(run.preview.pages, pages);
-    QCOMPARE(run.slotLots(), slots);
+    QCOMPARE(run.slotLots(), records);
     // The request is only read.
     QCOMPARE(run.folder.readFirst(u"zadost.dbf"_s).value(u"PARTIECELA"_s).toString(), lot);
 }
