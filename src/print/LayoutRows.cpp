@@ -4,11 +4,11 @@
 
 namespace kvor {
 
-TReportFont parseReportFont(const char* spec) {
+TReportFont parseReportFont(const char* design) {
     TReportFont font;
     QStringList name;
     bool sized = false;
-    for (const QString& word : QString::fromLatin1(spec).split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString& word : QString::fromLatin1(design).split(u' ', Qt::SkipEmptyParts)) {
         bool isNumber = false;
         const double size = word.toDouble(&isNumber);
         if (isNumber) {
@@ -21,11 +21,11 @@ TReportFont parseReportFont(const char* spec) {
         } else if (!sized) {
             name << word;
         } else {
-            throw EReportError(QStringLiteral("Neznámý řez písma: %1").arg(QString::fromLatin1(spec)));
+            throw EReportError(QStringLiteral("Neznámý řez písma: %1").arg(QString::fromLatin1(design)));
         }
     }
     if (name.isEmpty() || !sized)
-        throw EReportError(QStringLiteral("Neúplné písmo: %1").arg(QString::fromLatin1(spec)));
+        throw EReportError(QStringLiteral("Neúplné písmo: %1").arg(QString::fromLatin1(design)));
     font.Name = name.join(u' ');
     return font;
 }

@@ -47,7 +47,7 @@ struct TRowFonts {
 };
 
 // "Arial CE 10 bold", "Tahoma 7 italic": the family, the size in points, then the style words.
-TReportFont parseReportFont(const char* spec);
+TReportFont parseReportFont(const char* design);
 
 // Adds one element per row to the band.
 void addLayoutRows(TReportBand& band, std::span<const TLayoutRow> rows, const TRowFonts& fonts);

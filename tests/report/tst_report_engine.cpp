@@ -477,7 +477,7 @@ void TestReportEngine::closedTableIsOpenedAndClosedAgain() {
 void TestReportEngine::fontsPrintCzechTextAtTheDesignedWidth_data() {
     QTest::addColumn<QString>("design");
     QTest::addColumn<bool>("bold");
-    QTest::addColumn<double>("ems");     // advance of the sample line in the original face, in ems
+    QTest::addColumn<double>("ems");     // advance of the sample line in the design face, in ems
     QTest::addColumn<double>("percent"); // how far the face that prints it may differ
     // Arial's advances are those of its metric-compatible substitute; Tahoma's were measured on
     // a face made to Tahoma's metrics. Tahoma's substitute must come within a few per cent
