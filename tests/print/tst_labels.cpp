@@ -141,8 +141,8 @@ private slots:
     void slotsFillColumnsThenPages();
     void labelValueRules_data();
     void labelValueRules();
-    void countAndStartOutsideTheirRangesAreRefused_data();
-    void countAndStartOutsideTheirRangesAreRefused();
+    void labelsThatCannotPrintAreRefused_data();
+    void labelsThatCannotPrintAreRefused();
 
 private:
     std::unique_ptr<LabelFolder> m_sheet; // four labels from slot 1: one full page
@@ -291,7 +291,7 @@ void TestLabels::labelValueRules() {
     }
 }
 
-void TestLabels::countAndStartOutsideTheirRangesAreRefused_data() {
+void TestLabels::labelsThatCannotPrintAreRefused_data() {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("start");
     QTest::addColumn<QString>("message");
@@ -299,13 +299,16 @@ void TestLabels::countAndStartOutsideTheirRangesAreRefused_data() {
     QTest::newRow("seven") << 7 << 1 << u"Počet štítků musí být 1 až 6."_s;
     QTest::newRow("slot 0") << 1 << 0 << u"Začátek tisku musí být 1 až 4."_s;
     QTest::newRow("slot 5") << 1 << 5 << u"Začátek tisku musí být 1 až 4."_s;
+    QTest::newRow("no slot table") << 1 << 1 << u"Soubor %1 neexistuje."_s;
 }
 
-void TestLabels::countAndStartOutsideTheirRangesAreRefused() {
+void TestLabels::labelsThatCannotPrintAreRefused() {
     QFETCH(int, count);
     QFETCH(int, start);
     QFETCH(QString, message);
     LabelFolder folder;
+    if (message.startsWith(u"Soubor"_s)) QVERIFY(QFile::remove(folder.path(u"data/zadost2.dbf"_s)));
+    message.replace(u"%1"_s, folder.path(u"data/zadost2.dbf"_s));
     const ToolRun r = folder.labels(count, start);
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(QString::fromUtf8(r.err).trimmed().section(u'\n', -1), u"kvor-print: "_s + message);

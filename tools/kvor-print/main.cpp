@@ -15,6 +15,7 @@
 #include "tablestore/DsDbfTable.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 
@@ -35,6 +36,8 @@ public:
     QString ini() const { return m_dir.filePath(QStringLiteral("kvor.ini")); }
     // A table of the data folder, its component named as in the program.
     std::unique_ptr<TDsDbfTable> table(const char* name, const char* file) {
+        const QString path = m_dir.filePath(QStringLiteral("data/") + QString::fromLatin1(file));
+        if (!QFileInfo::exists(path)) throw EKvorError(QStringLiteral("Soubor %1 neexistuje.").arg(path));
         auto t = std::make_unique<TDsDbfTable>();
         t->SetName(QString::fromLatin1(name));
         t->SetDatabase(&m_database);
