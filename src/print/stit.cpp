@@ -78,7 +78,9 @@ TFstit::TFstit(const QString& iniFile, QWidget* parent) : QDialog(parent), m_ini
     suiSpinEdit1->setValue(ini.ReadInteger(section, countKey, 1));
     const int left = ini.ReadInteger(section, leftKey, noPosition);
     const int top = ini.ReadInteger(section, topKey, noPosition);
-    if (left != noPosition && top != noPosition) {
+    // A position kept from a screen that is gone would open the dialog where nobody sees it.
+    if (left != noPosition && top != noPosition &&
+        QGuiApplication::screenAt(QPoint(left, top) + QPoint(20, 20))) {
         move(left, top);
         m_placed = true;
     }

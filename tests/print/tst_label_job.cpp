@@ -186,6 +186,15 @@ void TestLabelJob::countAndPlaceAreOfferedAgainAfterRestart() {
     QCOMPARE(at, QPoint(40, 60));
     QCOMPARE(TIniFile(run.folder.path(u"kvor.ini"_s)).ReadString(u"TFstit"_s, u"suiSpinEdit1_Value"_s, {}),
              u"4"_s);
+
+    // Kept from a screen that is gone: centred on the one there is.
+    TIniFile(run.folder.path(u"kvor.ini"_s)).WriteInteger(u"TFstit"_s, u"Left"_s, -5000);
+    run.stitek([&](TFstit& dialog) {
+        at = dialog.frameGeometry().center();
+        dialog.reject();
+        return dialog.result();
+    });
+    QVERIFY((at - QGuiApplication::primaryScreen()->availableGeometry().center()).manhattanLength() <= 4);
 }
 
 void TestLabelJob::slotTableHeldElsewherePrintsNothing() {
