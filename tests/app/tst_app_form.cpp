@@ -111,6 +111,8 @@ private slots:
     void savedTextsOkWithoutSelection();
     void settingsStoredOnClose_data();
     void settingsStoredOnClose();
+    void settingsLimitTypingOnly_data();
+    void settingsLimitTypingOnly();
     void fortyOffices();
     void missingCodeListsGiveEmptyLists_data();
     void missingCodeListsGiveEmptyLists();
@@ -752,6 +754,43 @@ void TestAppForm::settingsStoredOnClose() {
     QCOMPARE(ini.ReadString(QStringLiteral("Server"), QStringLiteral("Port"), QString()),
              QString::number(kDeadPort));
     QVERIFY(seams.errors.isEmpty());
+}
+
+void TestAppForm::settingsLimitTypingOnly_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("backspaces");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    const QString long38 = QStringLiteral("Zemědělské družstvo Horní Újezd, a.s.!");
+    const QString long40 = QStringLiteral("Šlechtitelská stanice Dobrovíz, s.r.o. X");
+    QCOMPARE(long38.size(), 38);
+    QTest::newRow("a stored name longer than its field is kept whole") << long38 << 0 << QString() << long38;
+    QTest::newRow("typing cannot lengthen it") << long38 << 0 << QStringLiteral("XY") << long38;
+    QTest::newRow("shortened, it takes typing up to the field's length")
+        << long38 << 10 << QStringLiteral("ABCDEFGHIJ") << long38.left(28) + QStringLiteral("AB");
+    QTest::newRow("typing stops at the field's length") << QString() << 0 << long40 << long40.left(30);
+}
+
+// The field lengths limit what the user types, never what the file holds.
+void TestAppForm::settingsLimitTypingOnly() {
+    QFETCH(QString, stored);
+    QFETCH(int, backspaces);
+    QFETCH(QString, typed);
+    AppFolder folder;
+    folder.writeIni({QStringLiteral("[TFmozno]"), QStringLiteral("Editnazev_Text=") + stored});
+    TIniFile ini(folder.path(QStringLiteral("kvor.ini")));
+    TFmozno window;
+    window.LoadFrom(ini);
+    QCOMPARE(window.Editnazev->text(), stored);
+    window.Editnazev->setFocus();
+    window.Editnazev->end(false);
+    for (int i = 0; i < backspaces; ++i)
+        QTest::keyClick(window.Editnazev, Qt::Key_Backspace);
+    // Character by character, Czech letters included, as a keyboard would deliver them.
+    for (QChar ch : typed)
+        QTest::sendKeyEvent(QTest::Click, window.Editnazev, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    window.StoreTo(ini);
+    QTEST(ini.ReadString(QStringLiteral("TFmozno"), QStringLiteral("Editnazev_Text"), QString()), "written");
 }
 
 void TestAppForm::fortyOffices() {
