@@ -156,9 +156,11 @@ void TFmozno::LoadFrom(const TIniFile& ini) {
 }
 
 void TFmozno::StoreTo(TIniFile& ini) const {
-    ini.EraseSection(Section);
+    // One rewrite of the file: a failure never leaves a part of the company identity stored.
+    QList<QPair<QString, QString>> values;
     for (QLineEdit* field : Fields())
-        ini.WriteString(Section, field->objectName() + QStringLiteral("_Text"), field->text());
+        values.append({field->objectName() + QStringLiteral("_Text"), field->text()});
+    ini.WriteSection(Section, values);
 }
 
 } // namespace kvor

@@ -51,6 +51,8 @@ private slots:
     void writeThenReadCzech();
     void eraseSection_data();
     void eraseSection();
+    void writeSection_data();
+    void writeSection();
     void deleteKeyRemovesShadowedDuplicates();
     void dateTime_data();
     void dateTime();
@@ -276,6 +278,32 @@ void TestProfileFile::eraseSection() {
     QCOMPARE(readBytes(path()), after);
     QVERIFY(!ini.SectionExists(section));
     QCOMPARE(ini.ReadString(section, "k", "gone"), QStringLiteral("gone"));
+}
+
+void TestProfileFile::writeSection_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("no file") << QByteArray() << QByteArray("[TFmozno]\r\na=1\r\nb= x \r\n");
+    QTest::newRow("keeps its place, drops its old keys and comments")
+        << QByteArray("[A]\r\na=1\r\n[TFmozno]\r\nold=0\r\n; note\r\n\r\n[B]\r\nb=2\r\n")
+        << QByteArray("[A]\r\na=1\r\n[TFmozno]\r\na=1\r\nb= x \r\n\r\n[B]\r\nb=2\r\n");
+    QTest::newRow("every section of that name becomes one")
+        << QByteArray("[tfmozno]\nold=0\n[A]\na=1\n[TFMOZNO]\nb=2")
+        << QByteArray("[TFmozno]\na=1\nb= x \n\n[A]\na=1\n");
+    QTest::newRow("new section at the end")
+        << QByteArray("[A]\r\na=1") << QByteArray("[A]\r\na=1\r\n\r\n[TFmozno]\r\na=1\r\nb= x \r\n");
+}
+
+void TestProfileFile::writeSection() {
+    QFETCH(QByteArray, before);
+    if (!before.isEmpty()) writeBytes(path(), before);
+    TIniFile ini(path());
+    // " x " needs quotes to come back whole; written as such, it reads back unchanged.
+    ini.WriteSection("TFmozno", {{"a", "1"}, {"b", " x "}});
+    QFETCH(QByteArray, after);
+    QCOMPARE(readBytes(path()).replace("\" x \"", " x "), after);
+    QCOMPARE(ini.ReadSection("TFmozno"), (QStringList{"a", "b"}));
+    QCOMPARE(ini.ReadString("TFmozno", "b", ""), QStringLiteral(" x "));
 }
 
 void TestProfileFile::deleteKeyRemovesShadowedDuplicates() {
