@@ -137,6 +137,7 @@ private slots:
     void savedTextsFirstUse();
     void savedTextsCloseButtonKeepsRows();
     void savedTextsCutToFieldWidth();
+    void savedTextsOkWithoutSelection_data();
     void savedTextsOkWithoutSelection();
     void settingsStoredOnClose_data();
     void settingsStoredOnClose();
@@ -696,10 +697,18 @@ void TestAppForm::savedTextsCutToFieldWidth() {
              long40.left(20));
 }
 
+void TestAppForm::savedTextsOkWithoutSelection_data() {
+    QTest::addColumn<bool>("deleteFirst");
+    QTest::addColumn<QStringList>("kept");
+    QTest::newRow("nothing selected") << false << QStringList{"A", "B", "C"};
+    QTest::newRow("the selected row deleted by '-'") << true << QStringList{"B", "C"};
+}
+
 void TestAppForm::savedTextsOkWithoutSelection() {
+    QFETCH(bool, deleteFirst);
     AppFolder folder;
     writeOfflineRequest(folder);
-    storeSavedTexts(folder.path(QStringLiteral("POZADAV1.txt")), {QStringLiteral("A")});
+    storeSavedTexts(folder.path(QStringLiteral("POZADAV1.txt")), {QStringLiteral("A"), QStringLiteral("B")});
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -707,11 +716,14 @@ void TestAppForm::savedTextsOkWithoutSelection() {
     savedTexts(
         *form, "POZADAV1",
         [&](TftextUloz& w) {
-            w.ListBox1->clearSelection();
             w.ButtonPlus->click();
-            w.Edit1->setText(QStringLiteral("B"));
+            w.Edit1->setText(QStringLiteral("C"));
             w.ButtonZapsat->click();
             w.ListBox1->clearSelection();
+            if (deleteFirst) {
+                w.ListBox1->setCurrentRow(0);
+                w.ButtonMinus->click();
+            }
             w.ButtonOK->click();
             return w.result();
         },
@@ -719,8 +731,7 @@ void TestAppForm::savedTextsOkWithoutSelection() {
     QCOMPARE(seams.texts(), QStringList{QStringLiteral("Není vybrán text.")});
     QCOMPARE(seams.questions.first().Icon, TMsgIcon::Warning);
     QCOMPARE(text(*form, "POZADAV1"), QString());
-    QCOMPARE(loadSavedTexts(folder.path(QStringLiteral("POZADAV1.txt"))),
-             (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    QTEST(loadSavedTexts(folder.path(QStringLiteral("POZADAV1.txt"))), "kept");
 }
 
 void TestAppForm::settingsStoredOnClose_data() {
