@@ -127,6 +127,11 @@ private slots:
     void remainingQuantity_data();
     void remainingQuantity();
     void editedStateButtons();
+    void printButtonsNeedRequestNumber_data();
+    void printButtonsNeedRequestNumber();
+    void refusedSaveRaisesIdOnce_data();
+    void refusedSaveRaisesIdOnce();
+    void failureBeforePostKeepsZapsat();
     void idOnSaves_data();
     void idOnSaves();
     void smazat_data();
@@ -377,6 +382,96 @@ void TestAppForm::editedStateButtons() {
     form->ZapsatClick();
     QCOMPARE(buttons(*form), QStringLiteral("-/T"));
     QCOMPARE(text(*form, "CZP"), QStringLiteral("CZ2"));
+}
+
+void TestAppForm::printButtonsNeedRequestNumber_data() {
+    QTest::addColumn<bool>("savedBefore");
+    QTest::addColumn<bool>("smazat");
+    QTest::addColumn<QString>("afterZpet");
+    QTest::newRow("saved before, edited") << true << false << "-/T";
+    QTest::newRow("never saved, edited") << false << false << "-/-";
+    QTest::newRow("after Smazat") << true << true << "-/-";
+}
+
+// A form and labels without a request number are no use: "Zpět" enables printing only for a
+// request that was saved.
+void TestAppForm::printButtonsNeedRequestNumber() {
+    QFETCH(bool, savedBefore);
+    QFETCH(bool, smazat);
+    AppFolder folder;
+    QVariantMap request = savedRequest();
+    if (!savedBefore) request.remove(QStringLiteral("id_trivan"));
+    writeOfflineRequest(folder, request);
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    QCOMPARE(buttons(*form), savedBefore ? QStringLiteral("-/T") : QStringLiteral("-/-"));
+    if (smazat)
+        form->SmazatClick();
+    else
+        type(*form, "CZP", QStringLiteral("CZ1"));
+    QCOMPARE(buttons(*form), QStringLiteral("Z/-"));
+    form->ZpetClick();
+    QTEST(buttons(*form), "afterZpet");
+    QVERIFY(seams.errors.isEmpty());
+}
+
+void TestAppForm::refusedSaveRaisesIdOnce_data() {
+    QTest::addColumn<QString>("prihlaska");
+    QTest::addColumn<int>("raise");
+    QTest::newRow("lot number changed") << "8" << 1;
+    QTest::newRow("lot number kept") << "7" << 0;
+}
+
+// Saves that the table refuses are no saves: the id is raised once, by the save that succeeds.
+void TestAppForm::refusedSaveRaisesIdOnce() {
+    QFETCH(QString, prihlaska);
+    QFETCH(int, raise);
+    AppFolder folder;
+    QVariantMap request = savedRequest(500);
+    request.insert(QStringLiteral("ROK"), QStringLiteral("2012"));
+    request.insert(QStringLiteral("PARTIECELA"), QStringLiteral("12-0815-00007-01"));
+    writeOfflineRequest(folder, request);
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    type(*form, "PRIHLASKA", prihlaska);
+    int refusals = 2;
+    form->Dbf5->BeforePost = [&refusals](TDataSet&) {
+        if (refusals-- > 0) throw EDatabaseError(QStringLiteral("Cannot write file"));
+    };
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        form->ZapsatClick();
+        QVERIFY(editing(*form));
+        QCOMPARE(buttons(*form), QStringLiteral("Z/-"));
+    }
+    QCOMPARE(seams.errors.size(), 2);
+    form->ZapsatClick();
+    form->Dbf5->BeforePost = nullptr;
+    QCOMPARE(buttons(*form), QStringLiteral("-/T"));
+    const int id = 500 + raise;
+    form.reset();
+    const QVariantMap stored = folder.readFirst(QStringLiteral("zadost.dbf"));
+    QCOMPARE(stored.value(QStringLiteral("id")).toInt(), id);
+    QCOMPARE(stored.value(QStringLiteral("id_trivan")).toString(),
+             QStringLiteral("123456783300000%1").arg(id));
+}
+
+// Whatever fails on the way to the post leaves the request in editing and "Zapsat" usable.
+void TestAppForm::failureBeforePostKeepsZapsat() {
+    AppFolder folder;
+    folder.writeIdentity(kDeadPort);
+    folder.writeTable(QStringLiteral("zadost.dbf"), {"ZADOST_O", "CZP"}, {{"U", ""}});
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    seams.errors.clear();
+    type(*form, "CZP", QStringLiteral("CZ1"));
+    QVERIFY(editing(*form));
+    form->ZapsatClick();
+    QCOMPARE(seams.errors.size(), 1);
+    QVERIFY(editing(*form));
+    QCOMPARE(buttons(*form), QStringLiteral("Z/-"));
 }
 
 void TestAppForm::idOnSaves_data() {
