@@ -842,21 +842,29 @@ void TForm1::aDBF(bool startupMode) {
     hooks.RebuildFinished = [&] { working.reset(); };
     const TCodeListTables tables{DsDatabase1, DsDbfTable33, DsMemTable33, DbfAd, DsDbfTable1, DsMemTable1};
     TCodeListOutcome outcome;
+    std::exception_ptr failure;
     try {
         outcome = kvor::aDBF(*m_link, tables, startupMode, programFile(QStringLiteral("kvor.ini")), hooks);
     } catch (...) {
-        // The lists that are there are offered even when the rebuild failed.
-        working.reset();
-        NactiObalMoridlo();
-        throw;
+        // A rebuild or a reload of the local lists failed; the connection attempt says whether
+        // the server was reached, and its answer comes first.
+        failure = std::current_exception();
+        outcome.Online = m_link->Online();
     }
+    working.reset();
     if (!outcome.Online) {
         closeSplash();
         MenuHistorie->setEnabled(false);
         dotaz->Ask(kOfflineCodeLists, TMsgIcon::Warning, {QStringLiteral("OK")});
     }
     QCoreApplication::processEvents();
-    NactiObalMoridlo();
+    if (!failure) {
+        NactiObalMoridlo();
+        return;
+    }
+    // The lists that are there are offered even when the refresh failed; its failure is shown after.
+    runGuarded([this] { NactiObalMoridlo(); }, this);
+    std::rethrow_exception(failure);
 }
 
 void TForm1::test_firma() {

@@ -954,19 +954,36 @@ void TestAppForm::fortyOffices() {
 
 void TestAppForm::missingCodeListsGiveEmptyLists_data() {
     QTest::addColumn<bool>("unreadableAddresses");
-    QTest::newRow("no code list files") << false;
-    QTest::newRow("an address list without adresa") << true;
+    QTest::addColumn<bool>("unreadableVarieties");
+    QTest::newRow("no code list files") << false << false;
+    QTest::newRow("an address list without adresa") << true << false;
+    QTest::newRow("a variety list that is not a table") << false << true;
 }
 
+// Offline, the start-up says so and disables "Historie" before it reports a list it cannot read.
 void TestAppForm::missingCodeListsGiveEmptyLists() {
     QFETCH(bool, unreadableAddresses);
+    QFETCH(bool, unreadableVarieties);
     AppFolder folder;
     writeOfflineRequest(folder);
     if (unreadableAddresses) folder.writeTable(QStringLiteral("zadostad.dbf"), {"nazev"}, {{"SRS Praha"}});
+    if (unreadableVarieties) {
+        QFile damaged(folder.dataPath(QStringLiteral("cenik.dbf")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(40, '\x03'));
+    }
     Seams seams;
+    qsizetype errorsBeforeOffline = -1;
+    seams.boxAnswer = [&](const TMsgBoxQuestion&) {
+        errorsBeforeOffline = seams.errors.size();
+        return 1;
+    };
     auto form = startForm();
     QVERIFY(form);
-    QCOMPARE(seams.errors.isEmpty(), !unreadableAddresses);
+    QCOMPARE(seams.texts(), QStringList{kOfflineCodeLists});
+    QCOMPARE(errorsBeforeOffline, 0);
+    QVERIFY(!form->MenuHistorie->isEnabled());
+    QCOMPARE(seams.errors.isEmpty(), !unreadableAddresses && !unreadableVarieties);
     // A list that could not be read is not kept open: the table is held exclusively.
     QVERIFY(!form->DbfAd->Active());
     QCOMPARE(qobject_cast<TDBComboBox*>(form->FieldControl(QStringLiteral("POOT")))->count(), 0);
