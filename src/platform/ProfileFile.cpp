@@ -163,11 +163,14 @@ Document loadForWriting(const QString& path) {
 }
 
 // The new content goes to a temporary file beside the old one and replaces it in one rename, so
-// a crash or a full disk leaves either the old file or the new one, never a part of either.
+// a crash or a full disk leaves either the old file or the new one, never a part of either. A
+// folder that refuses new files (a read-only program folder) while the file itself may be written
+// leaves no other way than rewriting the file in place.
 void save(const QString& path, const Document& doc) {
     const QByteArray bytes = doc.bytes();
     if (bytes == doc.original && QFileInfo::exists(path)) return;
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw EIniFileError(writeErrorText(path));
 }
