@@ -21,7 +21,7 @@ public:
 class TIniFile {
 public:
     // The name may use '\' as separator (".\kvor.ini"), and on case-sensitive file systems an
-    // existing file is found whatever the case of its name, as on the system the files come from.
+    // existing file is found whatever the case of its name, as Windows, where the files are made, finds it.
     explicit TIniFile(QString fileName);
 
     const QString& FileName() const { return m_fileName; }
