@@ -7,14 +7,15 @@
 
 #if defined(Q_OS_WIN)
 #include <windows.h>
-#elif defined(KVOR_HAVE_XCB)
+#elif defined(KVOR_HAVE_XCB) && QT_CONFIG(xcb)
+#define KVOR_X11_TITLES 1
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 #endif
 
 namespace kvor::sys {
 
-#if defined(KVOR_HAVE_XCB) && !defined(Q_OS_WIN)
+#if defined(KVOR_X11_TITLES)
 namespace {
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
     const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name);
@@ -31,7 +32,7 @@ void keepNativeTitleAsGiven(QWindow* window) {
     const QString title = window->title();
 #if defined(Q_OS_WIN)
     SetWindowTextW(reinterpret_cast<HWND>(window->winId()), reinterpret_cast<LPCWSTR>(title.utf16()));
-#elif defined(KVOR_HAVE_XCB)
+#elif defined(KVOR_X11_TITLES)
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection()) return;
     xcb_connection_t* connection = x11->connection();
