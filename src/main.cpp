@@ -10,6 +10,9 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     kvor::setUpApplication();
+    // An installed program cannot write its own folder: its start-up script names the user's.
+    if (const QString folder = qEnvironmentVariable("KVOR_PROGRAM_FOLDER"); !folder.isEmpty())
+        kvor::sys::setProgramFolder(folder);
 
     kvor::TInstanceLock lock(kvor::sys::programFolder());
     if (!lock.TryLock()) {
