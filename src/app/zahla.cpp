@@ -272,8 +272,8 @@ void TForm1::buildMenu() {
     Nastavenprogramu1 = item(servis, "Nastavenprogramu1", QStringLiteral("Nastavení programu"));
     connect(Nastavenprogramu1, &QAction::triggered, this, [this] { Nastavenprogramu1Click(); });
     servis->addSeparator();
-    connect(item(servis, "Kontrolanoveverze1", QStringLiteral("Kontrola nové verze")), &QAction::triggered, this,
-            [this] { Akt_prg(1); });
+    connect(item(servis, "Kontrolanoveverze1", QStringLiteral("Kontrola nové verze")), &QAction::triggered,
+            this, [this] { Akt_prg(1); });
 
     QMenu* pomoc = bar->addMenu(QStringLiteral("Pomoc"));
     pomoc->setObjectName(QStringLiteral("Pomoc1"));

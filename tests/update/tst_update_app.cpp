@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QTcpServer>
 #include <QTimer>
 
 using namespace kvor;
@@ -74,6 +75,7 @@ private slots:
     void startup();
     void menu_data();
     void menu();
+    void closingEndsTheWait();
 };
 
 void TestUpdateApp::startup_data() {
@@ -199,6 +201,35 @@ void TestUpdateApp::menu() {
     QCOMPARE(int(server.commands().count(QStringLiteral("RETR setupkvr.exe"))), installerFetches);
     QVERIFY(!form->TerminateRequested());
     QVERIFY(form->isVisible());
+}
+
+// Closing the main window while the server keeps silent ends the wait; the program ends without a
+// message about the check.
+void TestUpdateApp::closingEndsTheWait() {
+    AppFolder folder;
+    folder.writeIdentity(kDeadPort);
+    writeUpdateSettings(folder, false, QString());
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+
+    // A server that takes the connection and never says a word.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    QFile file(folder.path(QStringLiteral("../Trivan05.ini")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        QStringLiteral("[LogON]\r\n_FTP=127.0.0.1\r\n_FTPport=%1\r\n").arg(silent.serverPort()).toLatin1());
+    file.close();
+
+    seams.questions.clear();
+    QTimer::singleShot(500, form.get(), [&] { form->close(); });
+    QElapsedTimer clock;
+    clock.start();
+    form->findChild<QAction*>(QStringLiteral("Kontrolanoveverze1"))->trigger();
+    QVERIFY2(clock.elapsed() < 7000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(seams.questions.isEmpty());
+    QVERIFY(!form->isVisible());
 }
 
 QTEST_MAIN(TestUpdateApp)
