@@ -51,12 +51,14 @@ bool startInstaller(const QString& commandLine, const QString& folder) {
     process.setWorkingDirectory(folder);
     return process.startDetached();
 #else
-    // A file fetched over FTP arrives without the executable bit.
-    QFile installer(QDir(folder).filePath(call.Program));
+    // A file fetched over FTP arrives without the executable bit. The installer in the folder is
+    // meant, never a program of that name found elsewhere.
+    const QString program = QDir(folder).absoluteFilePath(call.Program);
+    QFile installer(program);
     if (installer.exists())
         installer.setPermissions(installer.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
                                  QFileDevice::ExeOther);
-    return desktop::startProcess(call.Program, call.Arguments, false, folder).ok;
+    return desktop::startProcess(program, call.Arguments, false, folder).ok;
 #endif
 }
 

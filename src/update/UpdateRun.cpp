@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QWidget>
 #include <exception>
 #include <functional>
@@ -67,6 +68,11 @@ TUpdateRun::TUpdateRun(TMessageBox& dotaz, QWidget* owner) : m_dotaz(dotaz), m_o
 
 bool TUpdateRun::Execute(int mode) {
     m_result = QChar();
+    // The windows live while the check waits, so its menu item can be picked again: one check at a time.
+    static bool running = false;
+    if (running) return false;
+    running = true;
+    const auto done = qScopeGuard([] { running = false; });
     TWorkingWindow working(workingText(), m_owner);
 
     const QString folder = sys::programFolder();
