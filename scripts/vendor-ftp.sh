@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # A throwaway vendor FTP server on loopback for the tests and the demo.
 #
-#   vendor-ftp.sh start DIR PORT             new server on 127.0.0.1:PORT serving DIR/home
+#   vendor-ftp.sh start DIR PORT [OPTION...] new server on 127.0.0.1:PORT serving DIR/home;
+#                                            options: "tls" offers explicit TLS with a self-signed
+#                                            certificate, "faults" lets tests make it misbehave
+#                                            (see vendor_ftpd.py)
 #   vendor-ftp.sh stop DIR [PORT]            ends the server of DIR
 #   vendor-ftp.sh publish DIR STAMP [FILE]   publishes a build: the version file with the release
 #                                            stamp STAMP ("yyyy-mm-dd hh:nn:ss") and the installer
@@ -11,6 +14,8 @@
 # DIR/home; the published files lie in its folder pelmar/trivan05. Every command the server receives
 # is logged to DIR/ftpd.log. Start waits until the server answers and fails loudly otherwise.
 set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 user=${KVOR_FTP_USER:-pelmar}
 password=${KVOR_FTP_PASSWORD:-730518kpw}
@@ -51,32 +56,25 @@ start() {
     mkdir -p "$dir/home/pelmar/trivan05"
     dir=$(cd "$dir" && pwd)
     : >"$dir/ftpd.log"
-    setsid "$python" - "$dir" "$port" "$user" "$password" >>"$dir/ftpd.log" 2>&1 </dev/null <<'PY' &
-import logging, os, signal, sys
-from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer
-
-folder, port, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
-logging.basicConfig(filename=os.path.join(folder, 'ftpd.log'), level=logging.DEBUG,
-                    format='%(asctime)s %(message)s')
-authorizer = DummyAuthorizer()
-authorizer.add_user(user, password, os.path.join(folder, 'home'), perm='elr')
-
-
-class Handler(FTPHandler):
-    banner = 'Kvor vendor FTP ready.'
-    # Active data connections go back only to the client's own address.
-    permit_foreign_addresses = False
-
-
-Handler.authorizer = authorizer
-server = FTPServer(('127.0.0.1', port), Handler)
-signal.signal(signal.SIGTERM, lambda *_: server.close_all() or sys.exit(0))
-with open(os.path.join(folder, 'ftpd.pid'), 'w') as f:
-    f.write(str(os.getpid()))
-server.serve_forever()
-PY
+    rm -f "$dir/fault"
+    local extra=()
+    for option in "${@:3}"; do
+        case $option in
+        faults) extra+=(--faults) ;;
+        tls)
+            # A self-signed certificate of its own: the client encrypts without verifying it.
+            openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj /CN=127.0.0.1 \
+                -keyout "$dir/cert.pem" -out "$dir/cert.pem.crt" >/dev/null 2>&1 ||
+                die "openssl could not make a certificate"
+            cat "$dir/cert.pem.crt" >>"$dir/cert.pem"
+            rm -f "$dir/cert.pem.crt"
+            extra+=(--tls "$dir/cert.pem")
+            ;;
+        *) die "unknown option: $option" ;;
+        esac
+    done
+    setsid "$python" "$here/vendor_ftpd.py" "$dir" "$port" "$user" "$password" "${extra[@]}" \
+        >>"$dir/ftpd.log" 2>&1 </dev/null &
     local waited=0
     until answers "$port"; do
         if [ "$waited" -ge $((start_timeout * 10)) ]; then
@@ -132,13 +130,13 @@ SH
     echo "vendor-ftp: published a build of $stamp in $target"
 }
 
-[ $# -ge 2 ] || die "usage: vendor-ftp.sh start DIR PORT | stop DIR [PORT] | publish DIR STAMP [FILE]"
+[ $# -ge 2 ] || die "usage: vendor-ftp.sh start DIR PORT [tls] [faults] | stop DIR [PORT] | publish DIR STAMP [FILE]"
 command=$1
 shift
 case $command in
 start)
-    [ $# -eq 2 ] || die "usage: vendor-ftp.sh start DIR PORT"
-    start "$1" "$2"
+    [ $# -ge 2 ] || die "usage: vendor-ftp.sh start DIR PORT [tls] [faults]"
+    start "$@"
     ;;
 stop) stop "$1" ;;
 publish)

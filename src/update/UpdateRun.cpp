@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QWidget>
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -45,19 +46,24 @@ private:
 };
 
 // Runs the work on a worker thread while the user-interface thread goes on handling window messages,
-// and returns when the work has ended; a failure of the work is raised here.
-void runWhileWindowsLive(const std::function<void()>& work) {
+// and returns when the work has ended; a failure of the work is raised here. Should the event loop be
+// ended from outside (the application exits), the work is stopped before it is waited for, so the
+// user-interface thread never sits out a step limit.
+void runWhileWindowsLive(const std::function<void()>& work, const std::function<void()>& stop) {
     QEventLoop loop;
     std::exception_ptr failure;
+    std::atomic<bool> finished{false};
     std::thread worker([&] {
         try {
             work();
         } catch (...) {
             failure = std::current_exception();
         }
+        finished = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
+    if (!finished) stop();
     worker.join();
     if (failure) std::rethrow_exception(failure);
 }
@@ -92,7 +98,7 @@ bool TUpdateRun::Execute(int mode) {
     QChar result;
     {
         const EndOfProgramWatch watch(m_owner, [&check] { check.Abort(); });
-        runWhileWindowsLive([&] { result = check.Run(); });
+        runWhileWindowsLive([&] { result = check.Run(); }, [&check] { check.Abort(); });
     }
     working->close();
     m_result = result;

@@ -1,5 +1,6 @@
 #pragma once
-// The FTP server of the vendor_ftp fixture: what it publishes, and what it was told.
+// The FTP server of the test's fixture (KVOR_TEST_FTP_DIR, KVOR_TEST_FTP_PORT): what it publishes,
+// how it misbehaves, and what it was told.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,6 +29,17 @@ public:
         file.write(contents);
     }
 
+    // How the server treats the next connections ("silent", "stall 65536", ...; see
+    // scripts/vendor_ftpd.py); empty: it behaves. Only a server started with "faults" listens.
+    static void setFault(const QByteArray& line) {
+        const QString path = QStringLiteral(KVOR_TEST_FTP_DIR "/fault");
+        QFile::remove(path);
+        if (line.isEmpty()) return;
+        QFile file(path);
+        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+        file.write(line + '\n');
+    }
+
     // A version file as the vendor publishes it: the stamp in the third field of the second line.
     static QByteArray versionFile(const QString& stamp) {
         return "soubor\tprogram\tvydano\r\nsetupkvr.exe\tKvor Pro\t" + stamp.toLatin1() + "\r\n";
@@ -46,14 +58,8 @@ public:
 
     // The commands the server received since this object was made, once their sessions ended.
     QStringList commands() const {
-        QByteArray log;
-        QElapsedTimer waited;
-        waited.start();
-        do {
-            log = readLog().mid(m_start);
-            if (log.count("session opened") == log.count("session closed")) break;
-            QTest::qWait(50);
-        } while (waited.elapsed() < 5000);
+        sessionsEnded(5000);
+        const QByteArray log = readLog().mid(m_start);
         QStringList out;
         static const QRegularExpression command(QStringLiteral("\\] <- (.*)$"));
         for (const QByteArray& line : log.split('\n')) {
@@ -61,6 +67,16 @@ public:
             if (match.hasMatch()) out << match.captured(1);
         }
         return out;
+    }
+
+    // Whether every session opened since this object was made has been closed, waiting for it.
+    bool sessionsEnded(int waitMs) const {
+        return QTest::qWaitFor(
+            [&] {
+                const QByteArray log = readLog().mid(m_start);
+                return log.count("session opened") == log.count("session closed");
+            },
+            waitMs);
     }
 
 private:

@@ -1,14 +1,14 @@
-// The update check against peers that fail it: silence, a stalled and a cut installer download, and
-// a request to end the program while waiting. The step limit is the real one (15 s).
-#include "ScriptedFtpPeer.h"
+// The update check against a real FTP server that misbehaves: silent from the connection or after
+// the greeting, an installer download that stalls, is cut, or trickles in slower than one step limit
+// allows, and a request to end the program while waiting. The 15-second limit is measured once with
+// a silent server; the other cases shorten it through the client's step-limit option.
+#include "VendorFtp.h"
 #include "update/UpdateCheck.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <atomic>
 #include <thread>
 
 using namespace kvor;
@@ -17,118 +17,134 @@ using namespace kvor::testing;
 namespace {
 
 const QByteArray kOldInstaller = "the installer of the previous build";
-constexpr qint64 kStepLimitMs = 15000;
-constexpr qint64 kSlackMs = 4000;
+constexpr int kRealLimitMs = 15000;
+constexpr int kShortLimitMs = 2000;
+constexpr qint64 kSlackMs = 5000; // the machine may be busy with other builds
 
-struct Outcome {
-    QChar result;
-    qint64 elapsedMs = 0;
+// A program folder with a program file older than anything published, and a previous installer.
+struct FaultFolder {
+    QTemporaryDir dir;
+    FaultFolder() {
+        QFile program(path(QStringLiteral("kvor")));
+        program.open(QIODevice::WriteOnly);
+        program.close();
+        program.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0)), QFileDevice::FileModificationTime);
+        QFile old(path(QStringLiteral("setupkvr.exe")));
+        old.open(QIODevice::WriteOnly);
+        old.write(kOldInstaller);
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QByteArray installer() const {
+        QFile f(path(QStringLiteral("setupkvr.exe")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+    TUpdateCheckInput input(int stepLimitMs) const {
+        TUpdateCheckInput in;
+        in.Ftp.Host = QStringLiteral("127.0.0.1");
+        in.Ftp.Port = VendorFtp::port();
+        in.Ftp.User = QStringLiteral("pelmar");
+        in.Ftp.Password = QStringLiteral("730518kpw");
+        in.Ftp.LocalAddress = QStringLiteral("127.0.0.1");
+        in.Ftp.StepLimitMs = stepLimitMs;
+        in.LocalFolder = dir.path();
+        in.ProgramFile = path(QStringLiteral("kvor"));
+        return in;
+    }
 };
-
-// Runs the check on a worker thread while the test's thread serves the peer.
-Outcome runBeside(TUpdateCheck& check, const std::function<void()>& whileWaiting = {}) {
-    std::atomic<bool> finished{false};
-    Outcome outcome;
-    QElapsedTimer clock;
-    clock.start();
-    std::thread worker([&] {
-        outcome.result = check.Run();
-        finished = true;
-    });
-    if (whileWaiting) whileWaiting();
-    const bool ended = QTest::qWaitFor([&] { return finished.load(); }, 60000);
-    worker.join();
-    outcome.elapsedMs = clock.elapsed();
-    if (!ended) qWarning("the check did not end within 60 s");
-    return outcome;
-}
 
 } // namespace
 
 class TestUpdateFaults : public QObject {
     Q_OBJECT
 private slots:
+    void init() {
+        VendorFtp::put(QStringLiteral("setupkvr.ver"), VendorFtp::versionFile("2099-01-01 00:00:00"));
+        VendorFtp::put(QStringLiteral("setupkvr.exe"), VendorFtp::binaryInstaller());
+    }
+    void cleanup() { VendorFtp::setFault({}); }
     void faults_data();
     void faults();
     void endedOnRequest();
 };
 
 void TestUpdateFaults::faults_data() {
-    QTest::addColumn<int>("fault");
-    QTest::addColumn<bool>("waitsForTheLimit"); // the peer goes silent: the check must wait it out
-    QTest::addColumn<QStringList>("filesAfter");
+    QTest::addColumn<QByteArray>("fault");
+    QTest::addColumn<int>("stepLimitMs");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("minMs"); // the check may not give up before this
+    QTest::addColumn<int>("maxMs"); // nor end later than this (slack added)
+    QTest::addColumn<bool>("versionFileCame");
 
-    const QStringList all{"kvor", "setupkvr.exe", "setupkvr.ver", "verze.log"};
-    QTest::newRow("silent after the connection")
-        << int(ScriptedFtpPeer::Fault::SilentAfterConnect) << true << QStringList{"kvor", "setupkvr.exe"};
-    QTest::newRow("installer stalls midway") << int(ScriptedFtpPeer::Fault::InstallerStalls) << true << all;
-    QTest::newRow("installer cut midway") << int(ScriptedFtpPeer::Fault::InstallerCut) << false << all;
+    QTest::newRow("silent from the connection, the real limit")
+        << QByteArray("silent") << kRealLimitMs << "E" << kRealLimitMs << kRealLimitMs << false;
+    QTest::newRow("silent after the greeting")
+        << QByteArray("mute") << kShortLimitMs << "E" << kShortLimitMs << kShortLimitMs << false;
+    QTest::newRow("installer stalls midway")
+        << QByteArray("stall 65536") << kShortLimitMs << "E" << kShortLimitMs << kShortLimitMs << true;
+    QTest::newRow("installer cut midway")
+        << QByteArray("cut 65536") << kShortLimitMs << "E" << 0 << kShortLimitMs << true;
+    // Bursts of 48 KiB a second apart: the whole file takes far longer than one limit, but no gap
+    // between two arrivals is as long as the limit.
+    QTest::newRow("slow installer, every arrival renews the limit")
+        << QByteArray("slow 49152") << kShortLimitMs << "A" << 2 * kShortLimitMs << 10 * kShortLimitMs
+        << true;
 }
 
 void TestUpdateFaults::faults() {
-    QFETCH(int, fault);
-    QFETCH(bool, waitsForTheLimit);
-    QFETCH(QStringList, filesAfter);
+    QFETCH(QByteArray, fault);
+    QFETCH(int, stepLimitMs);
+    QFETCH(QString, result);
+    QFETCH(int, minMs);
+    QFETCH(int, maxMs);
+    QFETCH(bool, versionFileCame);
 
-    QTemporaryDir dir;
-    QFile program(dir.filePath(QStringLiteral("kvor")));
-    QVERIFY(program.open(QIODevice::WriteOnly));
-    QVERIFY(
-        program.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0)), QFileDevice::FileModificationTime));
-    program.close();
-    QFile old(dir.filePath(QStringLiteral("setupkvr.exe")));
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write(kOldInstaller);
-    old.close();
+    const FaultFolder folder;
+    VendorFtp::setFault(fault);
+    const VendorFtp server;
+    TUpdateCheck check(folder.input(stepLimitMs));
+    QElapsedTimer clock;
+    clock.start();
+    const QChar got = check.Run();
+    const qint64 elapsed = clock.elapsed();
+    qInfo() << fault << "ended after" << elapsed << "ms:" << check.LastError();
+    QCOMPARE(QString(got), result);
+    QVERIFY2(elapsed >= minMs - 300, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed <= maxMs + kSlackMs, qPrintable(QString::number(elapsed)));
+    // Both connections are closed when the check ends, without a goodbye.
+    QVERIFY(server.sessionsEnded(5000));
+    QVERIFY(!server.commands().contains(QStringLiteral("QUIT")));
 
-    QByteArray installer(1 << 20, 'x');
-    ScriptedFtpPeer peer(ScriptedFtpPeer::Fault(fault),
-                         "a\tb\tc\r\nsetupkvr.exe\tKvor Pro\t2099-01-01 00:00:00\r\n", installer, 64 * 1024);
-    TUpdateCheckInput in;
-    in.Ftp.Host = QStringLiteral("127.0.0.1");
-    in.Ftp.Port = peer.port();
-    in.Ftp.User = QStringLiteral("pelmar");
-    in.Ftp.Password = QStringLiteral("secret");
-    in.Ftp.LocalAddress = QStringLiteral("127.0.0.1");
-    in.LocalFolder = dir.path();
-    in.ProgramFile = program.fileName();
-    TUpdateCheck check(in);
-
-    const Outcome outcome = runBeside(check);
-    const qint64 sinceLastWord = peer.sinceLastWord();
-    QCOMPARE(outcome.result, TUpdateCheck::kFailed);
-    qInfo() << "failed after" << outcome.elapsedMs << "ms:" << check.LastError();
-    if (waitsForTheLimit) {
-        // The check gives up 15 s after the peer's last word: not before, and not much later.
-        QVERIFY2(sinceLastWord >= kStepLimitMs - 500, qPrintable(QString::number(sinceLastWord)));
-        QVERIFY2(sinceLastWord <= kStepLimitMs + kSlackMs, qPrintable(QString::number(sinceLastWord)));
-    }
-    // The connections are closed when the check ends.
-    QVERIFY(QTest::qWaitFor([&] { return peer.clientClosed(); }, 5000));
-
-    // The previous installer is untouched and no piece of the new one is left behind.
-    QFile kept(dir.filePath(QStringLiteral("setupkvr.exe")));
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), kOldInstaller);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), filesAfter);
+    // The previous installer is replaced only by a whole new one; no piece of a download is left.
+    QStringList files{QStringLiteral("kvor"), QStringLiteral("setupkvr.exe")};
+    if (versionFileCame) files << QStringLiteral("setupkvr.ver") << QStringLiteral("verze.log");
+    QCOMPARE(folder.entries(), files);
+    if (result == u"A")
+        QVERIFY(folder.installer() == VendorFtp::binaryInstaller());
+    else
+        QCOMPARE(folder.installer(), kOldInstaller);
 }
 
 // A request to end the program ends the wait at once and counts as a failure.
 void TestUpdateFaults::endedOnRequest() {
-    QTemporaryDir dir;
-    ScriptedFtpPeer peer(ScriptedFtpPeer::Fault::SilentAfterConnect, {}, {}, 0);
-    TUpdateCheckInput in;
-    in.Ftp.Host = QStringLiteral("127.0.0.1");
-    in.Ftp.Port = peer.port();
-    in.Ftp.LocalAddress = QStringLiteral("127.0.0.1");
-    in.LocalFolder = dir.path();
-    TUpdateCheck check(in);
-
-    const Outcome outcome = runBeside(check, [&] { QTimer::singleShot(300, [&] { check.Abort(); }); });
-    QCOMPARE(outcome.result, TUpdateCheck::kFailed);
+    const FaultFolder folder;
+    VendorFtp::setFault("silent");
+    const VendorFtp server;
+    TUpdateCheck check(folder.input(kRealLimitMs));
+    std::thread ender([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        check.Abort();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const QChar got = check.Run();
+    const qint64 elapsed = clock.elapsed();
+    ender.join();
+    QCOMPARE(got, TUpdateCheck::kFailed);
     QVERIFY(check.Aborted());
-    QVERIFY2(outcome.elapsedMs < kStepLimitMs / 2, qPrintable(QString::number(outcome.elapsedMs)));
-    QVERIFY(QTest::qWaitFor([&] { return peer.clientClosed(); }, 5000));
+    QVERIFY2(elapsed < kRealLimitMs / 2, qPrintable(QString::number(elapsed)));
+    QVERIFY(server.sessionsEnded(5000));
 }
 
 QTEST_GUILESS_MAIN(TestUpdateFaults)
