@@ -67,6 +67,11 @@ def main():
         def use_sendfile(self):
             return False  # every byte goes through send(), where the faults are made
 
+        def readable(self):
+            # A client may begin the TLS handshake of a data connection before it names the file;
+            # the handshake has to be read then, or the client waits for it in vain.
+            return getattr(self, '_ssl_accepting', False) or super().readable()
+
         def fault(self):
             # In passive mode the data connection exists before RETR names the file.
             if self.cmd_channel.retrieving != INSTALLER:

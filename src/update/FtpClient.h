@@ -48,6 +48,11 @@ public:
     // Ends the wait of the running step, which fails. Safe from any thread.
     void Abort();
 
+    // Whether the session asks the server for TLS ("AUTH TLS") in this data connection mode; a
+    // server that offers it then gets the login and the files encrypted. Active mode asks only
+    // where the libcurl in use can protect active data connections.
+    static bool TriesTls(bool passive);
+
     // What went wrong last, in libcurl's words (for diagnostics).
     QString LastError() const;
 

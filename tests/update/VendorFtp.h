@@ -69,6 +69,12 @@ public:
         return out;
     }
 
+    // The server's log since this object was made, once its sessions ended.
+    QByteArray log() const {
+        sessionsEnded(5000);
+        return readLog().mid(m_start);
+    }
+
     // Whether every session opened since this object was made has been closed, waiting for it.
     bool sessionsEnded(int waitMs) const {
         return QTest::qWaitFor(
