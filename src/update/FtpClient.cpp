@@ -63,6 +63,15 @@ void closeSocket(curl_socket_t socket) {
 #endif
 }
 
+// The address the connections are made from: the first IPv4 address of the host name. Many Linux
+// systems map the host name to a loopback address (127.0.1.1), from which no server beyond this
+// machine can be reached; then the system picks the address, and active mode announces the one
+// that the control connection got.
+QString connectionAddress() {
+    const QString first = sys::firstIPv4Address();
+    return first.startsWith(u"127.") ? QString() : first;
+}
+
 } // namespace
 
 struct TFtpClient::Session {
@@ -252,7 +261,7 @@ TFtpClient::~TFtpClient() {
 
 bool TFtpClient::Login(const QStringList& commands) {
     if (m->broken || !m->easy || !m->multi) return false;
-    m->localAddress = m->options.LocalAddress ? *m->options.LocalAddress : sys::firstIPv4Address();
+    m->localAddress = m->options.LocalAddress ? *m->options.LocalAddress : connectionAddress();
     m->setUp();
     // A transfer without a body: log in, send the commands, and keep the connection for the files.
     // A leading '*' tells libcurl to go on whatever the server answers.

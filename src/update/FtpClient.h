@@ -20,7 +20,8 @@ struct TFtpOptions {
     QString Password;
     bool Passive = true;
     // The connections are made from this address, and active mode announces it in PORT. Unset: the
-    // first IPv4 address of the local host name; empty: whatever address the system picks.
+    // first IPv4 address of the local host name, unless that is a loopback address; empty: whatever
+    // address the system picks (active mode then announces the control connection's own address).
     std::optional<QString> LocalAddress;
     int StepLimitMs = 15000;
 };

@@ -75,6 +75,12 @@ public:
         return readLog().mid(m_start);
     }
 
+    // The address the first session since this object was made came from, as the server saw it.
+    QString clientAddress() const {
+        static const QRegularExpression peer(QStringLiteral("(\\d+\\.\\d+\\.\\d+\\.\\d+):\\d+-\\["));
+        return peer.match(QString::fromUtf8(log())).captured(1);
+    }
+
     // Whether every session opened since this object was made has been closed, waiting for it.
     bool sessionsEnded(int waitMs) const {
         return QTest::qWaitFor(
