@@ -1018,7 +1018,8 @@ void TestAppForm::menuRefreshOfflineDisablesHistorie() {
         for (QAction* a : menu->menu()->actions())
             if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
     enabled.sort();
-    QCOMPARE(enabled, (QStringList{"Aktualizace číselníků", "Konec", "Nastavení programu", "Opravdu"}));
+    QCOMPARE(enabled, (QStringList{"Aktualizace číselníků", "Konec", "Kontrola nové verze",
+                                   "Nastavení programu", "Opravdu"}));
 }
 
 void TestAppForm::focusOrderAndEnter() {
