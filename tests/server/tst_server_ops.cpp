@@ -200,6 +200,7 @@ private slots:
     void offlineExportKeepsTheQueue();
     void twoQueuedCopiesLeaveOneExportAndTwoHistoryRows();
     void partnerMissingFromFirmyGivesNoName();
+    void queuedCopiesGoToThePartnerOfTheirOwnOffice();
     void failingExportKeepsTheQueue();
     void droppedConnectionDuringExportCommitsNothing();
 
@@ -454,6 +455,48 @@ void TstServerOps::partnerMissingFromFirmyGivesNoName() {
     QCOMPARE(hist.size(), 1);
     QVERIFY(!hist[0][0].isValid());
     QCOMPARE(hist[0][1].toString(), u"99999991"_s);
+}
+
+// Copies queued offline by prints for two partner offices, and one whose office has left the
+// address list, sent by a third print: each goes to the partner its own office names, the one
+// without a partner office to the partner of the print that sends them.
+void TstServerOps::queuedCopiesGoToThePartnerOfTheirOwnOffice() {
+    CodeListPlace c;
+    c.run(false); // the address list as the refresh writes it
+    const QString ico = uniqueIco();
+    auto copy = [](const QString& poot, const QString& partieCela) {
+        QMap<QString, QVariant> r = sampleRequest();
+        r[u"POOT"_s] = poot;
+        r[u"PARTIECELA"_s] = partieCela;
+        return r;
+    };
+    c.place.queue({copy(u"Osiva Haná a.s., laboratoř Kroměříž"_s, u"12-1234-00017-01"_s),
+                   copy(u"SEMO Vysočina s.r.o., laboratoř Jihlava"_s, u"12-1234-00018-01"_s),
+                   copy(u"Zrušená laboratoř Kolín"_s, u"12-1234-00019-01"_s)});
+    TServerLink link(vendorDbConfig());
+    const TExportOutcome out =
+        udelejData(link, c.place.DbfEx, {ico, u"Osivo Polabí s.r.o."_s, u"60698154"_s}, c.place.folder());
+    QCOMPARE(out.Sent, 3);
+
+    const auto ex = m_db->rows(
+        u"select PARTIECELA, PRI_ICO from ex_zadost where EX_ICO = '%1' order by PARTIECELA"_s.arg(ico));
+    const auto hist = m_db->rows(
+        u"select cislodokla, ICO, NAZEVPODNI from historie where EX_ICO = '%1' order by cislodokla"_s.arg(
+            ico));
+    const QList<QStringList> expected{
+        {u"12-1234-00017-01"_s, u"46347801"_s, u"Osiva Haná a.s."_s},
+        {u"12-1234-00018-01"_s, u"25312789"_s, u"SEMO Vysočina s.r.o."_s},
+        {u"12-1234-00019-01"_s, u"60698154"_s, u"Zemědělská zkušebna Žďár, družstvo"_s},
+    };
+    QCOMPARE(ex.size(), expected.size());
+    QCOMPARE(hist.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QCOMPARE(ex[i][0].toString(), expected[i][0]);
+        QCOMPARE(ex[i][1].toString(), expected[i][1]);
+        QCOMPARE(hist[i][0].toString(), expected[i][0] + u"-U"_s);
+        QCOMPARE(hist[i][1].toString(), expected[i][1]);
+        QCOMPARE(hist[i][2].toString(), expected[i][2]);
+    }
 }
 
 void TstServerOps::failingExportKeepsTheQueue() {
