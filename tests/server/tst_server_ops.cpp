@@ -196,6 +196,8 @@ private slots:
     void offlineSubmissionSendsNothing();
     void failingSubmissionRollsBackAndKeepsTheScript();
     void serverIdOfNineDigitsIsCutInTheRequestNumber();
+    void cutRequestNumberIsRefused_data();
+    void cutRequestNumberIsRefused();
 
     void offlineExportKeepsTheQueue();
     void twoQueuedCopiesLeaveOneExportAndTwoHistoryRows();
@@ -392,6 +394,43 @@ void TstServerOps::serverIdOfNineDigitsIsCutInTheRequestNumber() {
     const TSubmitOutcome out = odesliZadost(link, w.Dbf5, ico, uniqueIdFirma(), w.folder());
     QVERIFY(out.Id >= 123456789);
     QCOMPARE(out.IdTrivan, ico + u"33"_s + QString::number(out.Id).left(8));
+}
+
+// A company ICO over eight characters would make the server cut the request number to its 18
+// characters; so would a server column narrower than the number. Either way nothing is written
+// into the local record, which keeps its provisional number.
+void TstServerOps::cutRequestNumberIsRefused_data() {
+    QTest::addColumn<QString>("ico");
+    QTest::addColumn<QString>("narrowColumn"); // id_trivan's type on the server, empty: unchanged
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("reachesServer");
+    QTest::newRow("ICO of nine characters") << u"123456789"_s << QString() << u"smí mít nejvýše 8"_s << false;
+    QTest::newRow("ICO of ten characters") << u"CZ12345678"_s << QString() << u"smí mít nejvýše 8"_s << false;
+    QTest::newRow("server column cuts the number")
+        << uniqueIco() << u"varchar(12)"_s << u"neúplné číslo žádosti"_s << true;
+}
+
+void TstServerOps::cutRequestNumberIsRefused() {
+    QFETCH(QString, ico);
+    QFETCH(QString, narrowColumn);
+    QFETCH(QString, message);
+    QFETCH(bool, reachesServer);
+    Workplace w;
+    w.request(sampleRequest());
+    if (!narrowColumn.isEmpty())
+        m_db->exec(u"alter table kvor_zadost modify id_trivan %1"_s.arg(narrowColumn));
+    Restore widen{narrowColumn.isEmpty() ? u"do 0"_s
+                                         : u"alter table kvor_zadost modify id_trivan varchar(18)"_s};
+    TServerLink link(vendorDbConfig());
+    try {
+        odesliZadost(link, w.Dbf5, ico, uniqueIdFirma(), w.folder());
+        QFAIL("the submission must be refused");
+    } catch (const EDatabaseError& e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+    QCOMPARE(w.Dbf5.FieldByName(u"id_trivan"_s)->AsString(), u"267891233300004711"_s);
+    QCOMPARE(w.Dbf5.FieldByName(u"id"_s)->AsInteger(), 4711);
+    QCOMPARE(m_db->count(u"from kvor_zadost where ICO = '%1'"_s.arg(ico)), reachesServer ? 1 : 0);
 }
 
 // ---------------------------------------------------------------------------------------------
