@@ -127,12 +127,13 @@ CREATE TABLE firmy (
     PRIMARY KEY (ICO)
 ) ENGINE=InnoDB;
 
--- One row per workstation of a customer company, made by the vendor.
+-- One row per workstation of a customer company, made by the vendor. User and computer names are
+-- not case-sensitive on the workstations, so the lookup by them must not be either.
 CREATE TABLE kvor_firmy (
     id INT NOT NULL AUTO_INCREMENT,
-    ICO VARCHAR(20) NOT NULL DEFAULT '',
-    computeruser VARCHAR(80) NOT NULL DEFAULT '',
-    computername VARCHAR(80) NOT NULL DEFAULT '',
+    ICO VARCHAR(20) COLLATE cp1250_general_ci NOT NULL DEFAULT '',
+    computeruser VARCHAR(80) COLLATE cp1250_general_ci NOT NULL DEFAULT '',
+    computername VARCHAR(80) COLLATE cp1250_general_ci NOT NULL DEFAULT '',
     nazev VARCHAR(80),
     zalozeno TIMESTAMP NOT NULL DEFAULT CURRENT_TIMESTAMP,
     PRIMARY KEY (id),

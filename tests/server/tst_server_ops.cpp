@@ -219,6 +219,8 @@ private slots:
 
     void twoComputersOfOneCompanyGetTwoIds();
     void unknownWorkstationGetsZeroAndALogRow();
+    void workstationLookupIgnoresCase_data();
+    void workstationLookupIgnoresCase();
     void offlineLookupKeepsTheId();
 
     void hostileTextArrivesByteForByte_data();
@@ -819,6 +821,36 @@ void TstServerOps::unknownWorkstationGetsZeroAndALogRow() {
     QCOMPARE(log.size(), 1);
     QCOMPARE(log[0][0].toInt(), 0);
     QCOMPARE(log[0][1].toString(), u"NEZNAMY-PC"_s);
+}
+
+// Windows gives user and computer names in whatever case they were typed or set up.
+void TstServerOps::workstationLookupIgnoresCase_data() {
+    QTest::addColumn<QString>("ico");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("computer");
+    QTest::addColumn<int>("id");
+    QTest::newRow("as registered") << u"26789123"_s << u"novakova"_s << u"KANCELAR-PC"_s << 1;
+    QTest::newRow("user in capitals") << u"26789123"_s << u"NOVAKOVA"_s << u"KANCELAR-PC"_s << 1;
+    QTest::newRow("computer in small letters") << u"26789123"_s << u"svoboda"_s << u"sklad-nb"_s << 2;
+    QTest::newRow("Czech letters in another case") << u"49970235"_s << u"ŘEDITEL"_s << u"účtárna-ž"_s << -1;
+    QTest::newRow("other name is still other") << u"26789123"_s << u"novak"_s << u"KANCELAR-PC"_s << 0;
+}
+
+void TstServerOps::workstationLookupIgnoresCase() {
+    QFETCH(QString, ico);
+    QFETCH(QString, user);
+    QFETCH(QString, computer);
+    QFETCH(int, id);
+    if (id < 0) {
+        m_db->exec(u"delete from kvor_firmy where computeruser = 'ředitel'"_s);
+        m_db->exec(u"insert into kvor_firmy (ICO, computeruser, computername) values "
+                   "('49970235', 'ředitel', 'ÚČTÁRNA-Ž')"_s);
+        id = m_db->value(u"select max(id) from kvor_firmy"_s).toInt();
+    }
+    TServerLink link(vendorDbConfig());
+    int idFirma = -1;
+    QVERIFY(test_firma(link, {ico, u"Osivo"_s, u"310"_s, user, computer}, idFirma));
+    QCOMPARE(idFirma, id);
 }
 
 void TstServerOps::offlineLookupKeepsTheId() {
