@@ -31,9 +31,12 @@ QDateTime serverChangeTime(TServerLink& link) {
     return t;
 }
 
+// Replaces to by from in one step. The paths go over as UTF-16, so that a program folder with
+// Czech letters works on Windows too, where a narrow path would be read in the ANSI code page.
 void replaceFile(const QString& from, const QString& to) {
     std::error_code ec;
-    std::filesystem::rename(from.toStdString(), to.toStdString(), ec);
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
+                            std::filesystem::path(to.toStdU16String()), ec);
     if (ec)
         throw EDatabaseError(
             QStringLiteral("Soubor %1 nelze nahradit: %2").arg(to, QString::fromStdString(ec.message())));

@@ -53,20 +53,22 @@ QString hexOf(const QString& text) {
 }
 
 // A program folder with its data folder, the request table and the export queue.
+// subfolder: the program folder's name inside the temporary folder (empty: the temporary folder).
 struct Workplace {
     QTemporaryDir dir;
+    QString program;
     TDsDatabase database;
     TDsDbfTable Dbf5, DbfEx;
 
-    Workplace() {
-        QDir(dir.path()).mkpath(u"data"_s);
+    explicit Workplace(const QString& subfolder = {}) : program(dir.filePath(subfolder)) {
+        QDir(program).mkpath(u"data"_s);
         database.SetName(u"Database1"_s);
-        database.SetDatabaseName(dir.filePath(u"data"_s));
+        database.SetDatabaseName(QDir(program).filePath(u"data"_s));
         create(Dbf5, u"Dbf5"_s, u"zadost.dbf"_s);
         create(DbfEx, u"DbfEx"_s, u"zadostex.dbf"_s);
     }
-    QString folder() const { return dir.path(); }
-    QString dataFile(const QString& name) const { return dir.filePath(u"data/"_s + name); }
+    QString folder() const { return program; }
+    QString dataFile(const QString& name) const { return QDir(program).filePath(u"data/"_s + name); }
 
     void create(TDsDbfTable& t, const QString& name, const QString& file) {
         t.SetName(name);
@@ -110,7 +112,7 @@ struct CodeListPlace {
     int started = 0, finished = 0;
     TCodeListHooks hooks{[this] { ++started; }, [this] { ++finished; }};
 
-    CodeListPlace() {
+    explicit CodeListPlace(const QString& subfolder = {}) : place(subfolder) {
         DsDbfTable33.SetName(u"DsDbfTable33"_s);
         DbfAd.SetName(u"DbfAd"_s);
         DsDbfTable1.SetName(u"DsDbfTable1"_s);
@@ -122,7 +124,7 @@ struct CodeListPlace {
     TCodeListTables tables() {
         return {&place.database, &DsDbfTable33, &DsMemTable33, &DbfAd, &DsDbfTable1, &DsMemTable1};
     }
-    QString ini() const { return place.dir.filePath(u"kvor.ini"_s); }
+    QString ini() const { return QDir(place.folder()).filePath(u"kvor.ini"_s); }
     TCodeListOutcome run(bool startup, const TServerConfig& config = vendorDbConfig()) {
         TServerLink link(config);
         return aDBF(link, tables(), startup, ini(), hooks);
@@ -206,6 +208,7 @@ private slots:
     void failingExportKeepsTheQueue();
     void droppedConnectionDuringExportCommitsNothing();
 
+    void firstStartRebuildsBothLists_data();
     void firstStartRebuildsBothLists();
     void equalChangeTimesDoNotRebuild_data();
     void equalChangeTimesDoNotRebuild();
@@ -608,8 +611,15 @@ void TstServerOps::droppedConnectionDuringExportCommitsNothing() {
 // ---------------------------------------------------------------------------------------------
 // Code lists
 
+void TstServerOps::firstStartRebuildsBothLists_data() {
+    QTest::addColumn<QString>("programFolder");
+    QTest::newRow("plain folder") << QString();
+    QTest::newRow("folder with Czech letters") << u"Osiva Šťastný/Žádosti"_s;
+}
+
 void TstServerOps::firstStartRebuildsBothLists() {
-    CodeListPlace c;
+    QFETCH(QString, programFolder);
+    CodeListPlace c(programFolder);
     const TCodeListOutcome out = c.run(true);
     QVERIFY(out.Online);
     QVERIFY(out.Rebuilt);
