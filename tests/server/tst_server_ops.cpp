@@ -11,6 +11,10 @@
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -216,6 +220,7 @@ private slots:
     void changedVarietyTableRebuildsAtStart();
     void localFilesHaveTheServersColumns();
     void changedServerColumnShowsUpLocally();
+    void everyServerColumnTypeReachesTheLocalList();
     void offlineRefreshLoadsTheLocalList();
     void failedRebuildKeepsTheListsAndIsRetried_data();
     void failedRebuildKeepsTheListsAndIsRetried();
@@ -725,6 +730,78 @@ void TstServerOps::changedServerColumnShowsUpLocally() {
     m_db->exec(u"alter table zadostadre drop column email"_s);
     c.run(false);
     QVERIFY(!c.layout(u"zadostad.dbf"_s).contains(u"email C40"_s));
+}
+
+// Columns of the types a local table has no field for arrive as the nearest field it has: wide
+// whole numbers as numbers, long text cut to 254 characters, binary data as hexadecimal text.
+// The file is read back by dbfread and compared with what the server itself says of the values.
+void TstServerOps::everyServerColumnTypeReachesTheLocalList() {
+    m_db->exec(u"alter table zadostadre add column pocet_u int unsigned, add column velke bigint, "
+               "add column priznaky bit(12), add column kod_b binary(4), add column otisk varbinary(8), "
+               "add column dlouhy varchar(300), add column poznamka text, add column obrazek blob"_s);
+    Restore drop{
+        u"alter table zadostadre drop column if exists pocet_u, drop column if exists velke, "
+        "drop column if exists priznaky, drop column if exists kod_b, drop column if exists otisk, "
+        "drop column if exists dlouhy, drop column if exists poznamka, drop column if exists obrazek"_s};
+    m_db->exec(
+        u"update zadostadre set pocet_u = 4000000000, velke = -1234567890123, priznaky = b'101000000001', "
+        "kod_b = x'00FF10AB', otisk = x'C3A9', dlouhy = concat(repeat('ž', 250), 'konec12345'), "
+        "poznamka = 'Vzorky přijímá laboratoř do 14:00.', obrazek = repeat(x'89504E470D0A1A0A', 20) "
+        "where ico = '46347801'"_s);
+    m_db->exec(u"update zadostadre set pocet_u = 0, velke = 9007199254740992, priznaky = b'1', "
+               "dlouhy = 'krátký', poznamka = '' where ico = '25312789'"_s);
+
+    CodeListPlace c;
+    c.run(false);
+    QProcess dbfread;
+    dbfread.start(QStringLiteral(KVOR_SYSTEM_PYTHON),
+                  {u"-c"_s,
+                   u"import dbfread, json, sys\n"
+                   "t = dbfread.DBF(sys.argv[1], encoding='cp1250')\n"
+                   "print(json.dumps({'fields': [[f.name, f.type, f.length] for f in t.fields],"
+                   " 'rows': [list(r.values()) for r in t]}, default=str))"_s,
+                   c.place.dataFile(u"zadostad.dbf"_s)});
+    QVERIFY(dbfread.waitForFinished(60000));
+    QVERIFY2(dbfread.exitCode() == 0, dbfread.readAllStandardError().constData());
+    const QJsonObject local = QJsonDocument::fromJson(dbfread.readAllStandardOutput()).object();
+
+    QStringList layout;
+    for (const QJsonValue& f : local[u"fields"_s].toArray())
+        layout << u"%1 %2%3"_s.arg(f[0].toString(), f[1].toString()).arg(f[2].toInt());
+    QCOMPARE(layout.mid(layout.indexOf(u"pocet_u N10"_s)),
+             (QStringList{u"pocet_u N10"_s, u"velke N20"_s, u"priznaky N4"_s, u"kod_b C8"_s, u"otisk C16"_s,
+                          u"dlouhy C254"_s, u"poznamka C254"_s, u"obrazek C254"_s}));
+    const int first = int(layout.indexOf(u"pocet_u N10"_s));
+
+    // The server's own view of each value; an empty text or a missing number is blank in the file.
+    const auto server =
+        m_db->rows(u"select pocet_u, velke, priznaky + 0, hex(kod_b), hex(otisk), left(dlouhy, 254), "
+                   "left(poznamka, 254), left(hex(obrazek), 254) from zadostadre order by adresa"_s);
+    const QJsonArray rows = local[u"rows"_s].toArray();
+    QCOMPARE(rows.size(), server.size());
+    for (qsizetype r = 0; r < server.size(); ++r) {
+        const QJsonArray row = rows[r].toArray();
+        for (int i = 0; i < 3; ++i) {
+            const QVariant expected = server[r][i];
+            const QJsonValue got = row[first + i];
+            if (expected.isNull())
+                QVERIFY2(got.isNull(), qPrintable(u"row %1 column %2"_s.arg(r).arg(i)));
+            else
+                QCOMPARE(qint64(got.toDouble()), expected.toLongLong());
+        }
+        for (int i = 3; i < 8; ++i)
+            QCOMPARE(row[first + i].toString(), server[r][i].toString());
+    }
+    // The program reads the same: the text column's content, not a memo number, and the cut at 254.
+    TDsDbfTable ad;
+    ad.SetDatabase(&c.place.database);
+    ad.SetTableName(u"zadostad.dbf"_s);
+    ad.Open();
+    QVERIFY(ad.Locate(u"ico"_s, u"46347801"_s));
+    QCOMPARE(ad.FieldByName(u"poznamka"_s)->AsString(), u"Vzorky přijímá laboratoř do 14:00."_s);
+    QCOMPARE(ad.FieldByName(u"dlouhy"_s)->AsString(), QString(250, u'ž') + u"kone"_s);
+    QCOMPARE(ad.FieldByName(u"velke"_s)->AsFloat(), -1234567890123.0);
+    ad.Close();
 }
 
 void TstServerOps::offlineRefreshLoadsTheLocalList() {
