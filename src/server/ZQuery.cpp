@@ -9,6 +9,7 @@
 #include <errmsg.h>
 #include <memory>
 #include <mysql.h>
+#include <vector>
 
 namespace kvor {
 
@@ -286,8 +287,7 @@ void TZQuery::InternalOpen() {
 }
 
 void TZQuery::InternalClose() {
-    m_values.clear();
-    m_values.shrink_to_fit();
+    m_values = {};
     m_current = -1;
 }
 

@@ -15,7 +15,7 @@
 #include "tablestore/DsDataSet.h"
 
 #include <QStringList>
-#include <vector>
+#include <deque>
 
 namespace kvor {
 
@@ -68,7 +68,9 @@ private:
 
     bool m_localTableTypes = false;
     size_t m_columns = 0;
-    std::vector<QVariant> m_values; // row after row, m_columns values each
+    // Row after row, m_columns values each; a deque grows in blocks without moving what it holds,
+    // as the row count is known only at the end.
+    std::deque<QVariant> m_values;
     int m_current = -1;
 };
 
