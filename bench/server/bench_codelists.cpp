@@ -7,6 +7,7 @@
 // It fills odruda with the given number of varieties, then times aDBF from the menu (both lists
 // rebuilt, the variety list loaded into its memory table) and the mariadb client fetching the
 // variety query, in turns, and prints the ratio of the medians as a table row.
+#include "../BenchReport.h"
 #include "server/CodeLists.h"
 #include "server/ServerSql.h"
 #include "tablestore/DsDbfTable.h"
@@ -159,6 +160,9 @@ int main(int argc, char** argv) {
         std::printf("| code-list rebuild of %d varieties / the mariadb client fetching the same statement "
                     "| %.2fx | %.1f vs %.1f ms |\n",
                     varieties, b > 0 ? a / b : 0.0, a, b);
+        const QByteArray name = QStringLiteral("code-list rebuild of %1 varieties").arg(varieties).toUtf8();
+        kvor::bench::reportCase(name.constData(), a / 1000, "mariadb client fetching the same statement",
+                                b / 1000);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kvor-bench-server: %s\n", e.what());
         status = 1;
