@@ -5,7 +5,7 @@
 -- so text arrives and leaves byte for byte. Request tables are transactional (InnoDB): the client
 -- submits and exports in BEGIN ... commit scripts. The code lists are MyISAM: its table status
 -- carries a reliable Update_time, which the client's refresh compares with the time it stored.
--- Code list columns keep to VARCHAR, INT, DECIMAL and DATE, the types the local dBase copy can hold.
+-- Code list columns may be of any type: the client's copy turns each into a field its dBase files hold.
 
 SET NAMES utf8mb4;
 
