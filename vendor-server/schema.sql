@@ -5,7 +5,7 @@
 -- so text arrives and leaves byte for byte. Request tables are transactional (InnoDB): the client
 -- submits and exports in BEGIN ... commit scripts. The code lists are MyISAM: its table status
 -- carries a reliable Update_time, which the client's refresh compares with the time it stored.
--- Code list columns keep to VARCHAR, INT, DECIMAL and DATE, the types the local dBase copy can hold.
+-- Code list columns may be of any type: the client's copy turns each into a field its dBase files hold.
 
 SET NAMES utf8mb4;
 
@@ -127,12 +127,13 @@ CREATE TABLE firmy (
     PRIMARY KEY (ICO)
 ) ENGINE=InnoDB;
 
--- One row per workstation of a customer company, made by the vendor.
+-- One row per workstation of a customer company, made by the vendor. User and computer names are
+-- not case-sensitive on the workstations, so the lookup by them must not be either.
 CREATE TABLE kvor_firmy (
     id INT NOT NULL AUTO_INCREMENT,
-    ICO VARCHAR(20) NOT NULL DEFAULT '',
-    computeruser VARCHAR(80) NOT NULL DEFAULT '',
-    computername VARCHAR(80) NOT NULL DEFAULT '',
+    ICO VARCHAR(20) COLLATE cp1250_general_ci NOT NULL DEFAULT '',
+    computeruser VARCHAR(80) COLLATE cp1250_general_ci NOT NULL DEFAULT '',
+    computername VARCHAR(80) COLLATE cp1250_general_ci NOT NULL DEFAULT '',
     nazev VARCHAR(80),
     zalozeno TIMESTAMP NOT NULL DEFAULT CURRENT_TIMESTAMP,
     PRIMARY KEY (id),

@@ -31,35 +31,48 @@ QDateTime serverChangeTime(TServerLink& link) {
     return t;
 }
 
+// Replaces to by from in one step. The paths go over as UTF-16, so that a program folder with
+// Czech letters works on Windows too, where a narrow path would be read in the ANSI code page.
 void replaceFile(const QString& from, const QString& to) {
     std::error_code ec;
-    std::filesystem::rename(from.toStdString(), to.toStdString(), ec);
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
+                            std::filesystem::path(to.toStdU16String()), ec);
     if (ec)
         throw EDatabaseError(
             QStringLiteral("Soubor %1 nelze nahradit: %2").arg(to, QString::fromStdString(ec.message())));
 }
 
+// Switches the query to local table types for one list and back on every path.
+struct LocalTableTypes {
+    TZQuery& query;
+    explicit LocalTableTypes(TZQuery& q) : query(q) { query.SetLocalTableTypes(true); }
+    ~LocalTableTypes() { query.SetLocalTableTypes(false); }
+};
+
 // One list: the query's result through DsMemTable1 into a new file, which then takes the place of
-// the old one (with its memo file, if the server's columns needed one).
+// the old one. The query gives every column as a type the file can hold (see TZQuery), so no
+// server column can make the rebuild fail.
 void rebuildList(TServerLink& link, const TCodeListTables& t, const QString& query, const QString& fileName) {
     TZQuery& q = link.ZQuery1;
     t.DsMemTable1->Close();
     t.DsDbfTable1->Close();
     q.Close();
-    q.SQL() = QStringList{query};
-    q.Open();
+    {
+        LocalTableTypes types(q);
+        q.SQL() = QStringList{query};
+        q.Open();
+    }
     t.DsMemTable1->LoadRecords(q, 0, false);
     q.Close();
 
     const QDir folder(t.Database->DatabaseName());
     const QString base = QFileInfo(fileName).completeBaseName();
-    const QString newName = base + QStringLiteral("_nove.dbf");
-    for (const char* ext : {".dbf", ".dbt", ".fpt"})
-        QFile::remove(folder.filePath(base + "_nove" + ext));
+    const QString newPath = folder.filePath(base + QStringLiteral("_nove.dbf"));
+    QFile::remove(newPath);
 
     try {
         t.DsDbfTable1->SetDatabase(t.Database);
-        t.DsDbfTable1->SetTableName(newName);
+        t.DsDbfTable1->SetTableName(QFileInfo(newPath).fileName());
         t.DsDbfTable1->SetFieldDefs(t.DsMemTable1->FieldDefs());
         t.DsDbfTable1->SetExclusive(true);
         t.DsDbfTable1->CreateTable();
@@ -70,20 +83,10 @@ void rebuildList(TServerLink& link, const TCodeListTables& t, const QString& que
         // The half-written file is of no use: the old list stays as it is.
         t.DsMemTable1->Close();
         t.DsDbfTable1->Close();
-        for (const char* ext : {".dbf", ".dbt", ".fpt"})
-            QFile::remove(folder.filePath(base + "_nove" + ext));
+        QFile::remove(newPath);
         throw;
     }
-
-    for (const char* ext : {".dbt", ".fpt"}) {
-        const QString newMemo = folder.filePath(base + "_nove" + ext);
-        const QString oldMemo = folder.filePath(base + ext);
-        if (QFile::exists(newMemo))
-            replaceFile(newMemo, oldMemo);
-        else
-            QFile::remove(oldMemo);
-    }
-    replaceFile(folder.filePath(newName), folder.filePath(base + QStringLiteral(".dbf")));
+    replaceFile(newPath, folder.filePath(base + QStringLiteral(".dbf")));
 }
 
 bool loadVarieties(const TCodeListTables& t) {

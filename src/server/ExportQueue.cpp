@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 
 namespace kvor {
 
@@ -26,6 +27,28 @@ struct CloseOnExit {
     }
 };
 
+// The partner offices of the address list (zadostad.dbf beside the queue): office text -> ICO.
+// Only offices with an ICO are partners. A missing address list knows no partner.
+QHash<QString, QString> partnerOffices(TDsDatabase* database) {
+    QHash<QString, QString> partners;
+    TDsDbfTable DbfAd;
+    DbfAd.SetName(QStringLiteral("DbfAd"));
+    DbfAd.SetDatabase(database);
+    DbfAd.SetTableName(QStringLiteral("zadostad.dbf"));
+    if (!database || !QFile::exists(DbfAd.TablePath())) return partners;
+    CloseOnExit closer{DbfAd};
+    DbfAd.SetReadOnly(true);
+    DbfAd.Open();
+    const TField* adresa = DbfAd.FieldByName(QStringLiteral("adresa"));
+    const TField* ico = DbfAd.FieldByName(QStringLiteral("ico"));
+    for (DbfAd.First(); !DbfAd.Eof(); DbfAd.Next()) {
+        const QString partner = ico->AsString();
+        if (!partner.isEmpty() && !partners.contains(adresa->AsString()))
+            partners.insert(adresa->AsString(), partner);
+    }
+    return partners;
+}
+
 } // namespace
 
 TExportOutcome udelejData(TServerLink& link, TDsDbfTable& DbfEx, const TExportParties& parties,
@@ -34,13 +57,19 @@ TExportOutcome udelejData(TServerLink& link, TDsDbfTable& DbfEx, const TExportPa
     if (!link.TestSQLjakje()) return out;
     out.Online = true;
 
+    // Each copy goes to the partner its own certifying office names: copies queued offline by
+    // earlier prints may be addressed to other partners than the print that sends them.
+    const QHash<QString, QString> partners = partnerOffices(DbfEx.Database());
     QStringList script = sql::scriptStart();
     int rows = 0;
     {
         CloseOnExit closer{DbfEx};
         openExclusive(DbfEx);
+        const TField* poot = DbfEx.FieldByName(QStringLiteral("POOT"));
         for (DbfEx.First(); !DbfEx.Eof(); DbfEx.Next()) {
-            script << sql::exportRow(DbfEx, parties, now);
+            TExportParties rowParties = parties;
+            rowParties.PartnerIco = partners.value(poot->AsString(), parties.PartnerIco);
+            script << sql::exportRow(DbfEx, rowParties, now);
             ++rows;
         }
     }

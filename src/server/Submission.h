@@ -17,6 +17,8 @@ struct TSubmitOutcome {
 // request: the request table (Dbf5), open, positioned on the just posted request.
 // The script file a1.txt lives in programFolder; it is removed after success and kept after a
 // failure. A failing statement rolls the script back and raises the server's error (ESqlError).
+// A company ICO of more than 8 characters is refused before anything is sent, and a request number
+// that comes back cut or empty is not written into the record (EDatabaseError, Czech message).
 TSubmitOutcome odesliZadost(TServerLink& link, TDataSet& request, const QString& companyIco, int idFirma,
                             const QString& programFolder);
 

@@ -5,9 +5,11 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+#include <algorithm>
 #include <errmsg.h>
 #include <memory>
 #include <mysql.h>
+#include <vector>
 
 namespace kvor {
 
@@ -25,12 +27,37 @@ unsigned charMaxLen(unsigned charsetnr) {
     return 1;
 }
 
-TFieldDef defFromColumn(const MYSQL_FIELD& f, int fieldNo) {
-    TFieldDef d;
+// How a column's values are read off the text protocol.
+enum class TColumnValue {
+    AsTyped, // parsed by the field's type
+    Bits,    // a BIT column: big-endian bytes, not digits (a byte may well look like a digit)
+    Hex,     // binary bytes shown as their hexadecimal text
+};
+
+struct TColumn {
+    TFieldDef Def;
+    TColumnValue Value = TColumnValue::AsTyped;
+};
+
+// The widest text field a local table takes; longer server text is cut to it.
+constexpr int kLocalTextLimit = 254;
+
+// Digits (with the sign) of a whole number column whose values may not fit a 32-bit integer.
+int wholeNumberDigits(const MYSQL_FIELD& f) {
+    if (f.type == MYSQL_TYPE_BIT)
+        return std::max(2, int((f.length * 30103 + 99999) / 100000)); // bits * log10(2)
+    if (f.type == MYSQL_TYPE_LONG) return 10;                         // INT UNSIGNED
+    return 20; // BIGINT: 19 digits and the sign, or 20 digits unsigned
+}
+
+TColumn columnOf(const MYSQL_FIELD& f, int fieldNo, bool localTableTypes) {
+    TColumn c;
+    TFieldDef& d = c.Def;
     d.Name = cp1250::decode(QByteArrayView(f.name, f.name_length));
     d.FieldNo = fieldNo;
     const bool isUnsigned = f.flags & UNSIGNED_FLAG;
     const bool binary = f.charsetnr == kBinaryCharset;
+    if (f.type == MYSQL_TYPE_BIT) c.Value = TColumnValue::Bits;
     switch (f.type) {
     case MYSQL_TYPE_TINY:
     case MYSQL_TYPE_YEAR:
@@ -98,7 +125,37 @@ TFieldDef defFromColumn(const MYSQL_FIELD& f, int fieldNo) {
         }
         break;
     }
-    return d;
+    if (!localTableTypes) return c;
+
+    // A local table holds text of up to 254 characters, numbers, dates and logical values only.
+    switch (d.DataType) {
+    case ftLargeint:
+        // Whole numbers too wide for a 32-bit integer: a number field of enough digits.
+        d.DataType = ftBCD;
+        d.Precision = wholeNumberDigits(f);
+        d.Size = 0;
+        break;
+    case ftMemo:
+        // Long text: its first 254 characters.
+        d.DataType = ftString;
+        d.Size = kLocalTextLimit;
+        break;
+    case ftBlob:
+    case ftBytes:
+    case ftVarBytes:
+        // Binary data: its hexadecimal text, two characters a byte, cut like long text.
+        c.Value = TColumnValue::Hex;
+        d.Size =
+            d.DataType == ftBlob || d.Size <= 0 ? kLocalTextLimit : std::min(kLocalTextLimit, 2 * d.Size);
+        d.DataType = ftString;
+        break;
+    case ftString:
+        d.Size = d.Size > 255 ? kLocalTextLimit : d.Size;
+        break;
+    default:
+        break;
+    }
+    return c;
 }
 
 QDate parseDate(QByteArrayView s) {
@@ -129,24 +186,24 @@ QTime parseTime(QByteArrayView s) {
     return QTime(parts[0].toInt(), parts[1].toInt(), secs.toInt(), ms);
 }
 
-// bit: the column is a BIT column, whose values come as big-endian bytes, not as digits (a byte
-// may well look like a digit, so the bytes themselves cannot tell).
-QVariant valueOf(const TFieldDef& d, bool bit, const char* data, unsigned long length) {
+QVariant valueOf(const TColumn& c, const char* data, unsigned long length) {
     if (!data) return {};
     QByteArrayView bytes(data, qsizetype(length));
-    if (bit) {
+    if (c.Value == TColumnValue::Bits) {
         quint64 v = 0;
-        for (char c : bytes)
-            v = (v << 8) | quint8(c);
-        return qint64(v);
+        for (char b : bytes)
+            v = (v << 8) | quint8(b);
+        return c.Def.DataType == ftBCD ? QVariant(double(v)) : QVariant(qint64(v));
     }
-    switch (d.DataType) {
+    if (c.Value == TColumnValue::Hex) return QString::fromLatin1(bytes.toByteArray().toHex().toUpper());
+    switch (c.Def.DataType) {
     case ftSmallint:
     case ftInteger:
         return bytes.toInt();
     case ftLargeint:
         return bytes.toLongLong();
     case ftFloat:
+    case ftBCD:
         return bytes.toDouble();
     case ftDate: {
         QDate date = parseDate(bytes);
@@ -192,7 +249,9 @@ void TZQuery::InternalOpen() {
     MYSQL* m = m_connection->Handle();
     const QByteArray bytes = cp1250::encode(SQLText());
     if (mysql_real_query(m, bytes.constData(), bytes.size()) != 0) m_connection->RaiseLastError();
-    std::unique_ptr<MYSQL_RES, ResultDeleter> res(mysql_store_result(m));
+    // The rows are read while the server still sends them, so that decoding them overlaps with the
+    // server's work instead of following it.
+    std::unique_ptr<MYSQL_RES, ResultDeleter> res(mysql_use_result(m));
     if (!res) {
         if (mysql_field_count(m) != 0) m_connection->RaiseLastError();
         throw EDatabaseError::prefixed(Name(), QStringLiteral("Příkaz nevrátil žádná data"));
@@ -201,20 +260,23 @@ void TZQuery::InternalOpen() {
     const MYSQL_FIELD* fields = mysql_fetch_fields(res.get());
     TFieldDefs& defs = FieldDefs();
     defs.clear();
-    std::vector<bool> bit(columns);
+    std::vector<TColumn> decode;
+    decode.reserve(columns);
     for (unsigned i = 0; i < columns; ++i) {
-        defs << defFromColumn(fields[i], int(i) + 1);
-        bit[i] = fields[i].type == MYSQL_TYPE_BIT;
+        decode.push_back(columnOf(fields[i], int(i) + 1, m_localTableTypes));
+        defs << decode.back().Def;
     }
-    m_rows.clear();
-    m_rows.reserve(size_t(mysql_num_rows(res.get())));
+    m_columns = columns;
+    m_values.clear();
     while (MYSQL_ROW row = mysql_fetch_row(res.get())) {
         const unsigned long* lengths = mysql_fetch_lengths(res.get());
-        std::vector<QVariant> values;
-        values.reserve(columns);
         for (unsigned i = 0; i < columns; ++i)
-            values.push_back(valueOf(defs[qsizetype(i)], bit[i], row[i], lengths[i]));
-        m_rows.push_back(std::move(values));
+            m_values.push_back(valueOf(decode[i], row[i], lengths[i]));
+    }
+    // The end of the rows and a connection lost in the middle of them look alike but for the error.
+    if (mysql_errno(m) != 0) {
+        m_values.clear();
+        m_connection->RaiseLastError();
     }
     // Further results of the same statement would block the connection; there are none for
     // single statements, but read them off all the same.
@@ -225,25 +287,24 @@ void TZQuery::InternalOpen() {
 }
 
 void TZQuery::InternalClose() {
-    m_rows.clear();
-    m_rows.shrink_to_fit();
+    m_values = {};
     m_current = -1;
 }
 
 bool TZQuery::InternalFirst() {
-    if (m_rows.empty()) return false;
+    if (rowCount() == 0) return false;
     m_current = 0;
     return true;
 }
 
 bool TZQuery::InternalLast() {
-    if (m_rows.empty()) return false;
-    m_current = int(m_rows.size()) - 1;
+    if (rowCount() == 0) return false;
+    m_current = rowCount() - 1;
     return true;
 }
 
 bool TZQuery::InternalNext() {
-    if (m_current + 1 >= int(m_rows.size())) return false;
+    if (m_current + 1 >= rowCount()) return false;
     ++m_current;
     return true;
 }
@@ -269,13 +330,13 @@ bool TZQuery::InternalGotoBookmark(const TBookmark& bookmark) {
     quint32 row = 0;
     for (int i = 0; i < 4; ++i)
         row = (row << 8) | quint8(bookmark[i]);
-    if (row >= m_rows.size()) return false;
+    if (row >= quint32(rowCount())) return false;
     m_current = int(row);
     return true;
 }
 
 bool TZQuery::InternalHasRecord() const {
-    return m_current >= 0 && m_current < int(m_rows.size());
+    return m_current >= 0 && m_current < rowCount();
 }
 
 int TZQuery::RecNo() const {
@@ -283,14 +344,13 @@ int TZQuery::RecNo() const {
 }
 
 int TZQuery::RecordCount() const {
-    return int(m_rows.size());
+    return rowCount();
 }
 
 QVariant TZQuery::GetFieldValue(const TField& field) const {
     if (!InternalHasRecord()) return {};
-    const auto& row = m_rows[size_t(m_current)];
-    int i = field.Def().FieldNo - 1;
-    return i >= 0 && i < int(row.size()) ? row[size_t(i)] : QVariant();
+    const int i = field.Def().FieldNo - 1;
+    return i >= 0 && i < int(m_columns) ? m_values[size_t(m_current) * m_columns + size_t(i)] : QVariant();
 }
 
 // The query is read-only: TDataSet refuses every change through CanModify() before these are reached.

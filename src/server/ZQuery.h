@@ -5,11 +5,17 @@
 // VARCHAR/CHAR ftString of the column's width, integers ftSmallint/ftInteger/ftLargeint, DECIMAL,
 // FLOAT and DOUBLE ftFloat, DATE ftDate, TIME ftTime, DATETIME/TIMESTAMP ftDateTime, TEXT ftMemo,
 // BLOB ftBlob (its value the raw bytes).
+//
+// With local table types on, every column comes as a type that a local dBase table can hold, so
+// that a result copied into a new table keeps all its columns: whole numbers wider than 32 bits
+// (INT UNSIGNED, BIGINT, BIT) ftBCD of enough digits, text longer than 255 characters (TEXT, JSON,
+// long VARCHAR) ftString of 254 with the rest cut off, binary columns (BINARY, VARBINARY, BLOB) their
+// hexadecimal text in capitals, as ftString of two characters a byte, at most 254.
 #include "server/ZConnection.h"
 #include "tablestore/DsDataSet.h"
 
 #include <QStringList>
-#include <vector>
+#include <deque>
 
 namespace kvor {
 
@@ -26,6 +32,9 @@ public:
     QStringList& SQL() { return m_sql; }
     const QStringList& SQL() const { return m_sql; }
     QString SQLText() const;
+
+    bool LocalTableTypes() const { return m_localTableTypes; }
+    void SetLocalTableTypes(bool on) { m_localTableTypes = on; }
 
     // Executes the statement without keeping a result. Raises ESqlError.
     void ExecSQL();
@@ -55,7 +64,13 @@ protected:
 private:
     TZConnection* m_connection = nullptr;
     QStringList m_sql;
-    std::vector<std::vector<QVariant>> m_rows;
+    int rowCount() const { return m_columns ? int(m_values.size() / m_columns) : 0; }
+
+    bool m_localTableTypes = false;
+    size_t m_columns = 0;
+    // Row after row, m_columns values each; a deque grows in blocks without moving what it holds,
+    // as the row count is known only at the end.
+    std::deque<QVariant> m_values;
     int m_current = -1;
 };
 

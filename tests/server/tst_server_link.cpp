@@ -29,6 +29,7 @@ private slots:
     void everyAttemptOpensANewConnection();
     void stoppedServerEndsStatementsAndGivesOffline();
     void readTimeoutEndsAStatementOnADeadConnection();
+    void resultCutOffInTheMiddleIsAnError();
     void configFromIni_data();
     void configFromIni();
     void resultColumnsMapToFieldTypes_data();
@@ -179,6 +180,24 @@ void TstServerLink::readTimeoutEndsAStatementOnADeadConnection() {
     timer.start();
     QVERIFY_THROWS_EXCEPTION(ESqlError, link.ZConnection1.ExecuteDirect(u"select sleep(20)"_s));
     QVERIFY2(timer.elapsed() < 10000, qPrintable(u"took %1 ms"_s.arg(timer.elapsed())));
+}
+
+// The rows are read while the server sends them: a connection that dies after some of them must
+// end the statement with an error, not leave the rows so far as if they were the whole result.
+void TstServerLink::resultCutOffInTheMiddleIsAnError() {
+    TServerConfig c = vendorDbConfig();
+    c.ReadTimeout = 1;
+    TServerLink link(c);
+    QVERIFY(link.TestSQLjakje());
+    TZQuery& q = link.ZQuery1;
+    q.SQL() = QStringList{u"select seq, repeat('x', 100) as vypln, sleep(if(seq = 5000, 20, 0)) as cekej "
+                          "from seq_1_to_10000"_s};
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY_THROWS_EXCEPTION(ESqlError, q.Open());
+    QVERIFY(!q.Active());
+    QCOMPARE(q.RecordCount(), 0);
+    QVERIFY2(timer.elapsed() < 15000, qPrintable(u"took %1 ms"_s.arg(timer.elapsed())));
 }
 
 void TstServerLink::configFromIni_data() {

@@ -11,6 +11,10 @@
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -53,20 +57,22 @@ QString hexOf(const QString& text) {
 }
 
 // A program folder with its data folder, the request table and the export queue.
+// subfolder: the program folder's name inside the temporary folder (empty: the temporary folder).
 struct Workplace {
     QTemporaryDir dir;
+    QString program;
     TDsDatabase database;
     TDsDbfTable Dbf5, DbfEx;
 
-    Workplace() {
-        QDir(dir.path()).mkpath(u"data"_s);
+    explicit Workplace(const QString& subfolder = {}) : program(dir.filePath(subfolder)) {
+        QDir(program).mkpath(u"data"_s);
         database.SetName(u"Database1"_s);
-        database.SetDatabaseName(dir.filePath(u"data"_s));
+        database.SetDatabaseName(QDir(program).filePath(u"data"_s));
         create(Dbf5, u"Dbf5"_s, u"zadost.dbf"_s);
         create(DbfEx, u"DbfEx"_s, u"zadostex.dbf"_s);
     }
-    QString folder() const { return dir.path(); }
-    QString dataFile(const QString& name) const { return dir.filePath(u"data/"_s + name); }
+    QString folder() const { return program; }
+    QString dataFile(const QString& name) const { return QDir(program).filePath(u"data/"_s + name); }
 
     void create(TDsDbfTable& t, const QString& name, const QString& file) {
         t.SetName(name);
@@ -110,7 +116,7 @@ struct CodeListPlace {
     int started = 0, finished = 0;
     TCodeListHooks hooks{[this] { ++started; }, [this] { ++finished; }};
 
-    CodeListPlace() {
+    explicit CodeListPlace(const QString& subfolder = {}) : place(subfolder) {
         DsDbfTable33.SetName(u"DsDbfTable33"_s);
         DbfAd.SetName(u"DbfAd"_s);
         DsDbfTable1.SetName(u"DsDbfTable1"_s);
@@ -122,7 +128,7 @@ struct CodeListPlace {
     TCodeListTables tables() {
         return {&place.database, &DsDbfTable33, &DsMemTable33, &DbfAd, &DsDbfTable1, &DsMemTable1};
     }
-    QString ini() const { return place.dir.filePath(u"kvor.ini"_s); }
+    QString ini() const { return QDir(place.folder()).filePath(u"kvor.ini"_s); }
     TCodeListOutcome run(bool startup, const TServerConfig& config = vendorDbConfig()) {
         TServerLink link(config);
         return aDBF(link, tables(), startup, ini(), hooks);
@@ -196,13 +202,17 @@ private slots:
     void offlineSubmissionSendsNothing();
     void failingSubmissionRollsBackAndKeepsTheScript();
     void serverIdOfNineDigitsIsCutInTheRequestNumber();
+    void cutRequestNumberIsRefused_data();
+    void cutRequestNumberIsRefused();
 
     void offlineExportKeepsTheQueue();
     void twoQueuedCopiesLeaveOneExportAndTwoHistoryRows();
     void partnerMissingFromFirmyGivesNoName();
+    void queuedCopiesGoToThePartnerOfTheirOwnOffice();
     void failingExportKeepsTheQueue();
     void droppedConnectionDuringExportCommitsNothing();
 
+    void firstStartRebuildsBothLists_data();
     void firstStartRebuildsBothLists();
     void equalChangeTimesDoNotRebuild_data();
     void equalChangeTimesDoNotRebuild();
@@ -210,12 +220,15 @@ private slots:
     void changedVarietyTableRebuildsAtStart();
     void localFilesHaveTheServersColumns();
     void changedServerColumnShowsUpLocally();
+    void everyServerColumnTypeReachesTheLocalList();
     void offlineRefreshLoadsTheLocalList();
     void failedRebuildKeepsTheListsAndIsRetried_data();
     void failedRebuildKeepsTheListsAndIsRetried();
 
     void twoComputersOfOneCompanyGetTwoIds();
     void unknownWorkstationGetsZeroAndALogRow();
+    void workstationLookupIgnoresCase_data();
+    void workstationLookupIgnoresCase();
     void offlineLookupKeepsTheId();
 
     void hostileTextArrivesByteForByte_data();
@@ -393,6 +406,43 @@ void TstServerOps::serverIdOfNineDigitsIsCutInTheRequestNumber() {
     QCOMPARE(out.IdTrivan, ico + u"33"_s + QString::number(out.Id).left(8));
 }
 
+// A company ICO over eight characters would make the server cut the request number to its 18
+// characters; so would a server column narrower than the number. Either way nothing is written
+// into the local record, which keeps its provisional number.
+void TstServerOps::cutRequestNumberIsRefused_data() {
+    QTest::addColumn<QString>("ico");
+    QTest::addColumn<QString>("narrowColumn"); // id_trivan's type on the server, empty: unchanged
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("reachesServer");
+    QTest::newRow("ICO of nine characters") << u"123456789"_s << QString() << u"smí mít nejvýše 8"_s << false;
+    QTest::newRow("ICO of ten characters") << u"CZ12345678"_s << QString() << u"smí mít nejvýše 8"_s << false;
+    QTest::newRow("server column cuts the number")
+        << uniqueIco() << u"varchar(12)"_s << u"neúplné číslo žádosti"_s << true;
+}
+
+void TstServerOps::cutRequestNumberIsRefused() {
+    QFETCH(QString, ico);
+    QFETCH(QString, narrowColumn);
+    QFETCH(QString, message);
+    QFETCH(bool, reachesServer);
+    Workplace w;
+    w.request(sampleRequest());
+    if (!narrowColumn.isEmpty())
+        m_db->exec(u"alter table kvor_zadost modify id_trivan %1"_s.arg(narrowColumn));
+    Restore widen{narrowColumn.isEmpty() ? u"do 0"_s
+                                         : u"alter table kvor_zadost modify id_trivan varchar(18)"_s};
+    TServerLink link(vendorDbConfig());
+    try {
+        odesliZadost(link, w.Dbf5, ico, uniqueIdFirma(), w.folder());
+        QFAIL("the submission must be refused");
+    } catch (const EDatabaseError& e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+    QCOMPARE(w.Dbf5.FieldByName(u"id_trivan"_s)->AsString(), u"267891233300004711"_s);
+    QCOMPARE(w.Dbf5.FieldByName(u"id"_s)->AsInteger(), 4711);
+    QCOMPARE(m_db->count(u"from kvor_zadost where ICO = '%1'"_s.arg(ico)), reachesServer ? 1 : 0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Export
 
@@ -454,6 +504,48 @@ void TstServerOps::partnerMissingFromFirmyGivesNoName() {
     QCOMPARE(hist.size(), 1);
     QVERIFY(!hist[0][0].isValid());
     QCOMPARE(hist[0][1].toString(), u"99999991"_s);
+}
+
+// Copies queued offline by prints for two partner offices, and one whose office has left the
+// address list, sent by a third print: each goes to the partner its own office names, the one
+// without a partner office to the partner of the print that sends them.
+void TstServerOps::queuedCopiesGoToThePartnerOfTheirOwnOffice() {
+    CodeListPlace c;
+    c.run(false); // the address list as the refresh writes it
+    const QString ico = uniqueIco();
+    auto copy = [](const QString& poot, const QString& partieCela) {
+        QMap<QString, QVariant> r = sampleRequest();
+        r[u"POOT"_s] = poot;
+        r[u"PARTIECELA"_s] = partieCela;
+        return r;
+    };
+    c.place.queue({copy(u"Osiva Haná a.s., laboratoř Kroměříž"_s, u"12-1234-00017-01"_s),
+                   copy(u"SEMO Vysočina s.r.o., laboratoř Jihlava"_s, u"12-1234-00018-01"_s),
+                   copy(u"Zrušená laboratoř Kolín"_s, u"12-1234-00019-01"_s)});
+    TServerLink link(vendorDbConfig());
+    const TExportOutcome out =
+        udelejData(link, c.place.DbfEx, {ico, u"Osivo Polabí s.r.o."_s, u"60698154"_s}, c.place.folder());
+    QCOMPARE(out.Sent, 3);
+
+    const auto ex = m_db->rows(
+        u"select PARTIECELA, PRI_ICO from ex_zadost where EX_ICO = '%1' order by PARTIECELA"_s.arg(ico));
+    const auto hist = m_db->rows(
+        u"select cislodokla, ICO, NAZEVPODNI from historie where EX_ICO = '%1' order by cislodokla"_s.arg(
+            ico));
+    const QList<QStringList> expected{
+        {u"12-1234-00017-01"_s, u"46347801"_s, u"Osiva Haná a.s."_s},
+        {u"12-1234-00018-01"_s, u"25312789"_s, u"SEMO Vysočina s.r.o."_s},
+        {u"12-1234-00019-01"_s, u"60698154"_s, u"Zemědělská zkušebna Žďár, družstvo"_s},
+    };
+    QCOMPARE(ex.size(), expected.size());
+    QCOMPARE(hist.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QCOMPARE(ex[i][0].toString(), expected[i][0]);
+        QCOMPARE(ex[i][1].toString(), expected[i][1]);
+        QCOMPARE(hist[i][0].toString(), expected[i][0] + u"-U"_s);
+        QCOMPARE(hist[i][1].toString(), expected[i][1]);
+        QCOMPARE(hist[i][2].toString(), expected[i][2]);
+    }
 }
 
 void TstServerOps::failingExportKeepsTheQueue() {
@@ -524,8 +616,15 @@ void TstServerOps::droppedConnectionDuringExportCommitsNothing() {
 // ---------------------------------------------------------------------------------------------
 // Code lists
 
+void TstServerOps::firstStartRebuildsBothLists_data() {
+    QTest::addColumn<QString>("programFolder");
+    QTest::newRow("plain folder") << QString();
+    QTest::newRow("folder with Czech letters") << u"Osiva Šťastný/Žádosti"_s;
+}
+
 void TstServerOps::firstStartRebuildsBothLists() {
-    CodeListPlace c;
+    QFETCH(QString, programFolder);
+    CodeListPlace c(programFolder);
     const TCodeListOutcome out = c.run(true);
     QVERIFY(out.Online);
     QVERIFY(out.Rebuilt);
@@ -633,6 +732,78 @@ void TstServerOps::changedServerColumnShowsUpLocally() {
     QVERIFY(!c.layout(u"zadostad.dbf"_s).contains(u"email C40"_s));
 }
 
+// Columns of the types a local table has no field for arrive as the nearest field it has: wide
+// whole numbers as numbers, long text cut to 254 characters, binary data as hexadecimal text.
+// The file is read back by dbfread and compared with what the server itself says of the values.
+void TstServerOps::everyServerColumnTypeReachesTheLocalList() {
+    m_db->exec(u"alter table zadostadre add column pocet_u int unsigned, add column velke bigint, "
+               "add column priznaky bit(12), add column kod_b binary(4), add column otisk varbinary(8), "
+               "add column dlouhy varchar(300), add column poznamka text, add column obrazek blob"_s);
+    Restore drop{
+        u"alter table zadostadre drop column if exists pocet_u, drop column if exists velke, "
+        "drop column if exists priznaky, drop column if exists kod_b, drop column if exists otisk, "
+        "drop column if exists dlouhy, drop column if exists poznamka, drop column if exists obrazek"_s};
+    m_db->exec(
+        u"update zadostadre set pocet_u = 4000000000, velke = -1234567890123, priznaky = b'101000000001', "
+        "kod_b = x'00FF10AB', otisk = x'C3A9', dlouhy = concat(repeat('ž', 250), 'konec12345'), "
+        "poznamka = 'Vzorky přijímá laboratoř do 14:00.', obrazek = repeat(x'89504E470D0A1A0A', 20) "
+        "where ico = '46347801'"_s);
+    m_db->exec(u"update zadostadre set pocet_u = 0, velke = 9007199254740992, priznaky = b'1', "
+               "dlouhy = 'krátký', poznamka = '' where ico = '25312789'"_s);
+
+    CodeListPlace c;
+    c.run(false);
+    QProcess dbfread;
+    dbfread.start(QStringLiteral(KVOR_SYSTEM_PYTHON),
+                  {u"-c"_s,
+                   u"import dbfread, json, sys\n"
+                   "t = dbfread.DBF(sys.argv[1], encoding='cp1250')\n"
+                   "print(json.dumps({'fields': [[f.name, f.type, f.length] for f in t.fields],"
+                   " 'rows': [list(r.values()) for r in t]}, default=str))"_s,
+                   c.place.dataFile(u"zadostad.dbf"_s)});
+    QVERIFY(dbfread.waitForFinished(60000));
+    QVERIFY2(dbfread.exitCode() == 0, dbfread.readAllStandardError().constData());
+    const QJsonObject local = QJsonDocument::fromJson(dbfread.readAllStandardOutput()).object();
+
+    QStringList layout;
+    for (const QJsonValue& f : local[u"fields"_s].toArray())
+        layout << u"%1 %2%3"_s.arg(f[0].toString(), f[1].toString()).arg(f[2].toInt());
+    QCOMPARE(layout.mid(layout.indexOf(u"pocet_u N10"_s)),
+             (QStringList{u"pocet_u N10"_s, u"velke N20"_s, u"priznaky N4"_s, u"kod_b C8"_s, u"otisk C16"_s,
+                          u"dlouhy C254"_s, u"poznamka C254"_s, u"obrazek C254"_s}));
+    const int first = int(layout.indexOf(u"pocet_u N10"_s));
+
+    // The server's own view of each value; an empty text or a missing number is blank in the file.
+    const auto server =
+        m_db->rows(u"select pocet_u, velke, priznaky + 0, hex(kod_b), hex(otisk), left(dlouhy, 254), "
+                   "left(poznamka, 254), left(hex(obrazek), 254) from zadostadre order by adresa"_s);
+    const QJsonArray rows = local[u"rows"_s].toArray();
+    QCOMPARE(rows.size(), server.size());
+    for (qsizetype r = 0; r < server.size(); ++r) {
+        const QJsonArray row = rows[r].toArray();
+        for (int i = 0; i < 3; ++i) {
+            const QVariant expected = server[r][i];
+            const QJsonValue got = row[first + i];
+            if (expected.isNull())
+                QVERIFY2(got.isNull(), qPrintable(u"row %1 column %2"_s.arg(r).arg(i)));
+            else
+                QCOMPARE(qint64(got.toDouble()), expected.toLongLong());
+        }
+        for (int i = 3; i < 8; ++i)
+            QCOMPARE(row[first + i].toString(), server[r][i].toString());
+    }
+    // The program reads the same: the text column's content, not a memo number, and the cut at 254.
+    TDsDbfTable ad;
+    ad.SetDatabase(&c.place.database);
+    ad.SetTableName(u"zadostad.dbf"_s);
+    ad.Open();
+    QVERIFY(ad.Locate(u"ico"_s, u"46347801"_s));
+    QCOMPARE(ad.FieldByName(u"poznamka"_s)->AsString(), u"Vzorky přijímá laboratoř do 14:00."_s);
+    QCOMPARE(ad.FieldByName(u"dlouhy"_s)->AsString(), QString(250, u'ž') + u"kone"_s);
+    QCOMPARE(ad.FieldByName(u"velke"_s)->AsFloat(), -1234567890123.0);
+    ad.Close();
+}
+
 void TstServerOps::offlineRefreshLoadsTheLocalList() {
     CodeListPlace c;
     QVERIFY(c.run(true).Rebuilt);
@@ -737,6 +908,36 @@ void TstServerOps::unknownWorkstationGetsZeroAndALogRow() {
     QCOMPARE(log.size(), 1);
     QCOMPARE(log[0][0].toInt(), 0);
     QCOMPARE(log[0][1].toString(), u"NEZNAMY-PC"_s);
+}
+
+// Windows gives user and computer names in whatever case they were typed or set up.
+void TstServerOps::workstationLookupIgnoresCase_data() {
+    QTest::addColumn<QString>("ico");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("computer");
+    QTest::addColumn<int>("id");
+    QTest::newRow("as registered") << u"26789123"_s << u"novakova"_s << u"KANCELAR-PC"_s << 1;
+    QTest::newRow("user in capitals") << u"26789123"_s << u"NOVAKOVA"_s << u"KANCELAR-PC"_s << 1;
+    QTest::newRow("computer in small letters") << u"26789123"_s << u"svoboda"_s << u"sklad-nb"_s << 2;
+    QTest::newRow("Czech letters in another case") << u"49970235"_s << u"ŘEDITEL"_s << u"účtárna-ž"_s << -1;
+    QTest::newRow("other name is still other") << u"26789123"_s << u"novak"_s << u"KANCELAR-PC"_s << 0;
+}
+
+void TstServerOps::workstationLookupIgnoresCase() {
+    QFETCH(QString, ico);
+    QFETCH(QString, user);
+    QFETCH(QString, computer);
+    QFETCH(int, id);
+    if (id < 0) {
+        m_db->exec(u"delete from kvor_firmy where computeruser = 'ředitel'"_s);
+        m_db->exec(u"insert into kvor_firmy (ICO, computeruser, computername) values "
+                   "('49970235', 'ředitel', 'ÚČTÁRNA-Ž')"_s);
+        id = m_db->value(u"select max(id) from kvor_firmy"_s).toInt();
+    }
+    TServerLink link(vendorDbConfig());
+    int idFirma = -1;
+    QVERIFY(test_firma(link, {ico, u"Osivo"_s, u"310"_s, user, computer}, idFirma));
+    QCOMPARE(idFirma, id);
 }
 
 void TstServerOps::offlineLookupKeepsTheId() {
