@@ -16,6 +16,7 @@
 #include "server/Submission.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
+#include "tablestore/search/RaDBSearch.h"
 #include "widgets/DBControls.h"
 #include "widgets/DataSetTableModel.h"
 #include "widgets/ErrorBox.h"
@@ -147,6 +148,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     DsMemTable33->SetName(QStringLiteral("DsMemTable33"));
     DsMemTable1 = new TDsMemTable(this);
     DsMemTable1->SetName(QStringLiteral("DsMemTable1"));
+    RaDBSearch1 = new TRaDBSearch(this);
+    RaDBSearch1->setObjectName(QStringLiteral("RaDBSearch1"));
+    RaDBSearch1->SetSearchKind(TSearchKind::skContext);
     DataSource1 = new TDataSource(Dbf5, this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     dotaz = new TMessageBox(this);
@@ -652,7 +656,9 @@ void TForm1::buildVarietyPanel(QWidget* central) {
             [&] {
                 if (!DsMemTable33->Active() || fieldName.isEmpty()) return;
                 DsMemTable33->SortByFields(fieldName);
-                // The search over the sorted column opens here once the search dialog is part of the program.
+                RaDBSearch1->SetDataSet(DsMemTable33);
+                // The record the search leaves current is the user's choice, whatever the result.
+                RaDBSearch1->Execute(fieldName);
             },
             this);
     });

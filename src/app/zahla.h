@@ -27,6 +27,7 @@ class TDBEdit;
 class TDBGrid;
 class TDataSetTableModel;
 class TMessageBox;
+class TRaDBSearch;
 class TServerLink;
 class TVarietyBar;
 
@@ -72,6 +73,7 @@ public:
     TDsDbfTable* DsDbfTable1 = nullptr;
     TDsMemTable* DsMemTable33 = nullptr;
     TDsMemTable* DsMemTable1 = nullptr;
+    TRaDBSearch* RaDBSearch1 = nullptr; // the search over the variety grid
     TDataSource* DataSource1 = nullptr; // the request
     TMessageBox* dotaz = nullptr;
     TServerLink& Link() const { return *m_link; }
