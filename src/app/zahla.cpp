@@ -14,6 +14,8 @@
 #include "server/CompanyLookup.h"
 #include "server/ServerLink.h"
 #include "server/Submission.h"
+#include "splash/HelpMenu.h"
+#include "splash/StartDialogSem.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
 #include "tablestore/search/RaDBSearch.h"
@@ -40,7 +42,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QSplashScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -86,30 +87,6 @@ const QString kTextButtonHint = QStringLiteral("Otevře seznam, lze editovat");
 
 QString str(const char* latin1) {
     return QString::fromLatin1(latin1);
-}
-
-// The splash of the start-up: the program's name and version on a plain picture.
-QWidget* makeSplash() {
-    QPixmap picture(500, 300);
-    picture.fill(QColor(236, 242, 230));
-    {
-        QPainter p(&picture);
-        p.fillRect(QRect(0, 0, 500, 170), QColor(120, 160, 80));
-        p.setPen(Qt::blue);
-        QFont big(QStringLiteral("Arial"), 28, QFont::Bold);
-        p.setFont(big);
-        p.drawText(QRect(0, 200, 500, 40), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Kvor Pro"));
-        QFont small(QStringLiteral("Arial"), 14);
-        p.setFont(small);
-        p.drawText(QRect(0, 245, 500, 24), Qt::AlignHCenter | Qt::AlignVCenter,
-                   QStringLiteral("žádost o uznání vzorku"));
-        p.setFont(QFont(QStringLiteral("Arial"), 8));
-        p.drawText(QRect(0, 276, 490, 18), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("verze ") + sys::programVersion());
-    }
-    auto* splash = new QSplashScreen(picture);
-    splash->setObjectName(QStringLiteral("StartDialogSem1"));
-    return splash;
 }
 
 } // namespace
@@ -212,17 +189,21 @@ bool TForm1::Online() const {
 }
 
 void TForm1::showSplash() {
-    m_splash = makeSplash();
-    m_splash->show();
-    centerOnScreen(m_splash);
-    QCoreApplication::processEvents();
+    // The program's settings of its splash component.
+    StartDialogSem1 = new TStartDialogSem(this);
+    StartDialogSem1->SetBitmap(TStartDialogSem::ProgramPicture());
+    StartDialogSem1->Ramecek = TRamecek::None;
+    StartDialogSem1->Text1 = QStringLiteral("Kvor Pro");
+    StartDialogSem1->Text2 = QStringLiteral("žádost o uznání vzorku");
+    StartDialogSem1->Text1y = 200;
+    StartDialogSem1->Text2y = 245;
+    StartDialogSem1->Vypisverze = true;
+    StartDialogSem1->Show();
 }
 
 void TForm1::closeSplash() {
-    if (m_splash) {
-        m_splash->close();
-        delete m_splash;
-    }
+    // Closing frees the component, which empties the reference.
+    if (StartDialogSem1) StartDialogSem1->Close();
 }
 
 void TForm1::Akt_prg(int mode) {
@@ -268,11 +249,7 @@ void TForm1::buildMenu() {
 
     QMenu* pomoc = bar->addMenu(QStringLiteral("Pomoc"));
     pomoc->setObjectName(QStringLiteral("Pomoc1"));
-    item(pomoc, "Popisprogramu1", QStringLiteral("Popis programu"))->setEnabled(false);
-    item(pomoc, "Posledni1", QStringLiteral("Poslední změny"))->setEnabled(false);
-    pomoc->addSeparator();
-    item(pomoc, "Licence1", QStringLiteral("Licenční ujednání"))->setEnabled(false);
-    item(pomoc, "Oprogramu1", QStringLiteral("O programu"))->setEnabled(false);
+    help::fillHelpMenu(pomoc, this);
 
     QMenu* konec = bar->addMenu(QStringLiteral("Konec"));
     konec->setObjectName(QStringLiteral("Konec2"));

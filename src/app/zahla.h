@@ -28,6 +28,7 @@ class TDBGrid;
 class TDataSetTableModel;
 class TMessageBox;
 class TRaDBSearch;
+class TStartDialogSem;
 class TServerLink;
 class TVarietyBar;
 
@@ -74,6 +75,7 @@ public:
     TDsMemTable* DsMemTable33 = nullptr;
     TDsMemTable* DsMemTable1 = nullptr;
     TRaDBSearch* RaDBSearch1 = nullptr; // the search over the variety grid
+    QPointer<TStartDialogSem> StartDialogSem1; // empty once the splash has closed
     TDataSource* DataSource1 = nullptr; // the request
     TMessageBox* dotaz = nullptr;
     TServerLink& Link() const { return *m_link; }
@@ -164,7 +166,6 @@ private:
     QHash<QString, QWidget*> m_controls;
     QList<QWidget*> m_focusOrder;
     QList<QWidget*> m_enterAsTab;
-    QPointer<QWidget> m_splash;
     QElapsedTimer m_startTime;
     int m_minimumStartupMs = kMinimumStartupMs;
     int m_panelOpenWidth = 0;
