@@ -128,6 +128,23 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     RaDBSearch1 = new TRaDBSearch(this);
     RaDBSearch1->setObjectName(QStringLiteral("RaDBSearch1"));
     RaDBSearch1->SetSearchKind(TSearchKind::skContext);
+    // The program's own modal seam shows the search window, so that it can be answered like any other.
+    RaDBSearch1->ShowModal = [](QDialog& window) { return execDialog(window); };
+    // The splash as this program configures it; shown during window creation.
+    StartDialogSem1 = new TStartDialogSem(this);
+    StartDialogSem1->SetBitmap(TStartDialogSem::ProgramPicture());
+    StartDialogSem1->Ramecek = TRamecek::None;
+    StartDialogSem1->Text1 = QStringLiteral("Kvor Pro");
+    StartDialogSem1->Text2 = QStringLiteral("žádost o uznání vzorku");
+    StartDialogSem1->Text1x = 0;
+    StartDialogSem1->Text1y = 200;
+    StartDialogSem1->Text2x = 0;
+    StartDialogSem1->Text2y = 245;
+    StartDialogSem1->Text1Color = Qt::blue;
+    StartDialogSem1->Text2Color = Qt::blue;
+    StartDialogSem1->Vypisverze = true;
+    StartDialogSem1->FreeOnClose = true;
+    StartDialogSem1->AutoZmiz = false;
     DataSource1 = new TDataSource(Dbf5, this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     dotaz = new TMessageBox(this);
@@ -158,7 +175,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // 4.
     showSplash();
     // 5.
-    m_startTime.start();
+    m_startTime.Start();
     // 6.
     folder.mkpath(QStringLiteral("data"));
     DsDatabase1->SetDatabaseName(folder.filePath(QStringLiteral("data")));
@@ -189,16 +206,7 @@ bool TForm1::Online() const {
 }
 
 void TForm1::showSplash() {
-    // The program's settings of its splash component.
-    StartDialogSem1 = new TStartDialogSem(this);
-    StartDialogSem1->SetBitmap(TStartDialogSem::ProgramPicture());
-    StartDialogSem1->Ramecek = TRamecek::None;
-    StartDialogSem1->Text1 = QStringLiteral("Kvor Pro");
-    StartDialogSem1->Text2 = QStringLiteral("žádost o uznání vzorku");
-    StartDialogSem1->Text1y = 200;
-    StartDialogSem1->Text2y = 245;
-    StartDialogSem1->Vypisverze = true;
-    StartDialogSem1->Show();
+    if (StartDialogSem1) StartDialogSem1->Show();
 }
 
 void TForm1::closeSplash() {
@@ -767,12 +775,7 @@ void TForm1::FormShow() {
 }
 
 void TForm1::waitForMinimumStartupTime() {
-    while (m_startTime.elapsed() < m_minimumStartupMs) {
-        QEventLoop loop;
-        QTimer::singleShot(std::min<qint64>(500, m_minimumStartupMs - m_startTime.elapsed()), &loop,
-                           &QEventLoop::quit);
-        loop.exec();
-    }
+    m_startTime.WaitAtLeast(m_minimumStartupMs);
 }
 
 void TForm1::openRequestTable() {

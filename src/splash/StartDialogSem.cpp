@@ -4,11 +4,13 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
 #include <QSemaphore>
 #include <QThread>
+#include <QTimer>
 
 namespace kvor {
 
@@ -16,6 +18,9 @@ namespace {
 
 constexpr int kRightMargin = 20;
 constexpr int kFrameWidth = 2;
+// The texts are measured in points at 96 pixels per inch, whatever the screen says.
+constexpr int kDotsPerMeter96 = 3780;
+constexpr int kStartupWaitSliceMs = 500;
 
 // Waits, without a time limit, until the program's own process is idle: its event loop is about
 // to wait for input with nothing pending. It touches nothing of the splash; its end is handed to
@@ -51,6 +56,21 @@ QFont tahoma(int points, bool bold) {
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TStartupClock
+
+int TStartupClock::WaitAtLeast(int milliseconds) const {
+    int waits = 0;
+    while (Elapsed() < milliseconds) {
+        QEventLoop loop;
+        QTimer::singleShot(std::min<qint64>(kStartupWaitSliceMs, milliseconds - Elapsed()), &loop,
+                           &QEventLoop::quit);
+        loop.exec();
+        ++waits;
+    }
+    return waits;
+}
 
 // ---------------------------------------------------------------------------------------------
 // TSplashPanel
@@ -130,14 +150,16 @@ void TStartDialogSem::drawTexts(QImage& picture) const {
         const QFont font = tahoma(7, false);
         p.setFont(font);
         p.setPen(Text1Color);
-        p.drawText(QPoint(12, 10 + QFontMetrics(font, &picture).ascent()), QStringLiteral("Verze") + Version());
+        p.drawText(QPoint(12, 10 + QFontMetrics(font, &picture).ascent()),
+                   QStringLiteral("Verze") + Version());
     }
 }
 
 void TStartDialogSem::Show() {
     if (m_window) return;
     // 1. A plain window of no owner: no border, no title, no buttons, on top of everything.
-    auto* window = new QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    auto* window =
+        new QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     window->setObjectName(QStringLiteral("StartDialogSemWindow"));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     m_window = window;
@@ -146,7 +168,11 @@ void TStartDialogSem::Show() {
     window->setFixedSize(m_bitmap.width() + frame, m_bitmap.height() + frame);
     // 3., 4. The panel with its own copy of the picture, the texts drawn onto the copy.
     QImage copy = m_bitmap.copy();
-    if (!copy.isNull()) drawTexts(copy);
+    if (!copy.isNull()) {
+        copy.setDotsPerMeterX(kDotsPerMeter96);
+        copy.setDotsPerMeterY(kDotsPerMeter96);
+        drawTexts(copy);
+    }
     m_panel = new TSplashPanel(copy, Ramecek, window);
     m_panel->setGeometry(window->rect());
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -163,7 +189,8 @@ void TStartDialogSem::startIdleWatcher() {
     auto* watcher = new TStartThread;
     m_watcher = watcher;
     // Queued to this object's thread: the closing runs on the user-interface thread.
-    connect(watcher, &QThread::finished, this, [this] { finish(false); }, Qt::QueuedConnection);
+    connect(
+        watcher, &QThread::finished, this, [this] { finish(false); }, Qt::QueuedConnection);
     watcher->start();
 }
 

@@ -4,6 +4,7 @@
 // the beginning of a long preparation and closes at its end; it can also close itself as soon as
 // the program first waits for the user.
 #include <QColor>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QImage>
 #include <QObject>
@@ -14,6 +15,21 @@
 class QThread;
 
 namespace kvor {
+
+// The least time the splash stays up during start-up, counted from when it was shown. The clock is
+// monotonic, so a start across midnight or a change of the system time does not bend the wait.
+class TStartupClock {
+public:
+    void Start() { m_clock.start(); }
+    qint64 Elapsed() const { return m_clock.isValid() ? m_clock.elapsed() : 0; }
+    // Lets window messages run, at most 500 milliseconds at a time, until at least the given time
+    // has passed since Start; returns at once when it already has. Returns how many times it let
+    // messages run.
+    int WaitAtLeast(int milliseconds) const;
+
+private:
+    QElapsedTimer m_clock;
+};
 
 // The frame around the picture: none, or one of the bevels of the toolkit.
 enum class TRamecek { None, Lowered, Raised, Box };
@@ -45,7 +61,7 @@ public:
     TRamecek Ramecek = TRamecek::None;
     QString Text1, Text2;
     int Text1x = 0, Text1y = 0, Text2x = 0, Text2y = 0; // x 0: right-aligned 20 pixels from the edge
-    QColor Text1Color = Qt::blue; // also the version line
+    QColor Text1Color = Qt::blue;                       // also the version line
     QColor Text2Color = Qt::blue;
     bool Vypisverze = false;
     bool FreeOnClose = true;

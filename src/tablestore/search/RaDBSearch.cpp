@@ -21,7 +21,8 @@ bool TRaDBSearch::Execute(const QString& fieldName) {
     for (const TFieldItem& item : m_fields)
         if (m_dataSet->FindField(item.FieldName)) names << item.FieldName;
     TSearchForm2 form(m_dataSet, names, fieldName, m_searchKind, ownerWidget(parent()));
-    return form.exec() == QDialog::Accepted;
+    const int result = ShowModal ? ShowModal(form) : form.exec();
+    return result == QDialog::Accepted;
 }
 
 } // namespace kvor

@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
+
+class QDialog;
 
 namespace kvor {
 
@@ -38,6 +41,9 @@ public:
     // Shows the search window on the field; true when it was closed with "převzít". Without a
     // dataset nothing is shown.
     bool Execute(const QString& fieldName);
+
+    // How the window is shown modally; QDialog::exec unless the owner puts its own modal seam here.
+    std::function<int(QDialog&)> ShowModal;
 
 private:
     QPointer<TDataSet> m_dataSet;

@@ -203,8 +203,9 @@ void TSearchForm2::setTemplateQuietly(const QString& text) {
 void TSearchForm2::chooseField() {
     const int index = cbFields->currentIndex();
     m_field = index >= 0 && index < m_fields.size() ? m_fields[index] : nullptr;
-    // Every field of the table store is a data field that formats its own text, so the list mode
-    // is never forced and the user may always switch it.
+    // The list mode is forced only for fields that are not read from the record or that format
+    // their text by a handler of their own; the table store's fields are all plain data fields,
+    // so the user may always switch it.
     ckExtendedSearch->setEnabled(true);
     if (ListMode()) {
         fillValues();
@@ -266,9 +267,11 @@ void TSearchForm2::templateEdited(const QString& text) {
             filterList();
         } else {
             // The first line not below the typed text, by binary search over lines in ascending
-            // order (the sort before opening gives it). Whole lines are compared: their beginnings
-            // cut to the typed length are not in order under Czech collation ("Chmel" cut to "C"
-            // stands after "Hrách" cut to "H"), which would send the search past the right line.
+            // order (the sort before opening gives it). Whole lines are compared, not their
+            // beginnings cut to the typed length: under Czech collation the cut beginnings are out
+            // of order ("Chmel" sorts after "Hrách", but cut to one letter "C" comes before "H"),
+            // which would send the search past the right line. A line that begins with the typed
+            // text is never below it, so the line found is the same wherever the cut ones agree.
             int lo = 0, hi = lbfindvalues->count();
             while (lo < hi) {
                 const int mid = (lo + hi) / 2;
