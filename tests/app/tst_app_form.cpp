@@ -1018,9 +1018,9 @@ void TestAppForm::menuRefreshOfflineDisablesHistorie() {
         for (QAction* a : menu->menu()->actions())
             if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
     enabled.sort();
-    QCOMPARE(enabled,
-             (QStringList{"Aktualizace číselníků", "Konec", "Licenční ujednání", "Nastavení programu",
-                          "O programu", "Opravdu", "Popis programu", "Poslední změny"}));
+    QCOMPARE(enabled, (QStringList{"Aktualizace číselníků", "Konec", "Kontrola nové verze",
+                                   "Licenční ujednání", "Nastavení programu", "O programu", "Opravdu",
+                                   "Popis programu", "Poslední změny"}));
 }
 
 void TestAppForm::focusOrderAndEnter() {
