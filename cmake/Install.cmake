@@ -39,8 +39,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beside the libraries found by dpkg-shlibdeps: the X11 platform plugin that Qt loads at run time
-# and the faces that stand in for the fonts of the printed forms.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, fonts-dejavu-core")
+# and the faces that stand in for the fonts of the printed forms (Tahoma prints with DejaVu Sans
+# Condensed of fonts-dejavu-extra).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, fonts-dejavu-core, fonts-dejavu-extra")
 # Opening documents (the help, the laboratory's result) goes through the desktop.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_STRIP_FILES ON)

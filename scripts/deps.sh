@@ -9,7 +9,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libmariadb-dev mariadb-server mariadb-client
   libcurl4-openssl-dev python3-pyftpdlib python3-openssl
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   poppler-utils zbar-tools python3-dbfread gdal-bin
   xvfb xauth libshp-dev
   xdotool x11-apps x11-utils netpbm libxcb1-dev

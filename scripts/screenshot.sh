@@ -6,6 +6,10 @@
 #   search-window.png    the search window over the variety list, a part of a name typed
 #   settings-window.png  the company identity settings (they open first on a new program folder)
 #   saved-texts.png      the saved-texts window of a field
+#   label-dialog.png     the label dialog of "Štítek na vz."
+#   request-form.png, potato-form-1.png, potato-form-2.png
+#                        the printed request forms of the saved request (kvor-print, pdftoppm)
+#   label-sheet.png      a page of four sample labels of the saved request (kvor-print, pdftoppm)
 # Usage: scripts/screenshot.sh [OUTPUT_FOLDER]   (default: docs/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +22,7 @@ shots=$build/shots
 
 bash scripts/deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target kvor
+cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target kvor kvor-print
 
 # A new program folder every time, so that the settings window opens first.
 rm -rf "$shots"
@@ -127,3 +131,47 @@ texts=$(window 'texty')
 xdotool mousemove --window "$texts" 100 40 click 1
 shoot "$texts" saved-texts.png
 keys Escape
+
+# The label dialog of "Štítek na vz.", the fourth button of the column; "Zpět" prints nothing.
+xdotool mousemove --window "$main" 680 171 click 1
+labels=$(window 'na vzorky')
+shoot "$labels" label-dialog.png
+keys Escape
+
+# ---------------------------------------------------------------------------------------------
+# The printed forms of the saved request, as kvor-print writes them: the request form, and the
+# seed potato form of the same request with its species code set to 84. The program holds its
+# request table, so the forms print from a copy of the folder.
+for form in request potato labels; do
+    mkdir -p "$shots/$form/data"
+    cp "$shots/kvor/kvor.ini" "$shots/$form/"
+    cp "$shots/kvor/data/zadost.dbf" "$shots/kvor/data/zadost2.dbf" "$shots/$form/data/"
+done
+python3 - "$shots/potato/data/zadost.dbf" <<'PY'
+import struct, sys
+# DRUH := "84" in the one record: find the field among the descriptors, write its bytes.
+with open(sys.argv[1], "r+b") as f:
+    head = f.read(32)
+    header_len = struct.unpack("<H", head[8:10])[0]
+    offset = 1
+    while True:
+        d = f.read(32)
+        if not d or d[0] == 0x0D:
+            raise SystemExit("no field DRUH")
+        name, length = d[:11].split(b"\0")[0], d[16]
+        if name == b"DRUH":
+            f.seek(header_len + offset)
+            f.write(b"84".ljust(length))
+            break
+        offset += length
+PY
+"$build/tools/kvor-print/kvor-print" request "$shots/request" "$shots/request.pdf"
+"$build/tools/kvor-print/kvor-print" request "$shots/potato" "$shots/potato.pdf"
+pdftoppm -r 100 -png -singlefile "$shots/request.pdf" "$out/request-form"
+pdftoppm -r 100 -png "$shots/potato.pdf" "$shots/potato"
+mv "$shots/potato-1.png" "$out/potato-form-1.png"
+mv "$shots/potato-2.png" "$out/potato-form-2.png"
+echo "screenshot: $out/request-form.png $out/potato-form-1.png $out/potato-form-2.png"
+"$build/tools/kvor-print/kvor-print" labels "$shots/labels" "$shots/labels.pdf" --count 4 --start 1
+pdftoppm -r 100 -png -singlefile "$shots/labels.pdf" "$out/label-sheet"
+echo "screenshot: $out/label-sheet.png"

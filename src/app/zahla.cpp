@@ -10,8 +10,14 @@
 #include "platform/EmptyDate.h"
 #include "platform/ProfileFile.h"
 #include "platform/SystemInfo.h"
+#include "print/LabelJob.h"
+#include "print/PrintJob.h"
+#include "print/stit.h"
+#include "print/tiskformS.h"
+#include "report/ReportPreview.h"
 #include "server/CodeLists.h"
 #include "server/CompanyLookup.h"
+#include "server/ExportQueue.h"
 #include "server/ServerLink.h"
 #include "server/Submission.h"
 #include "splash/HelpMenu.h"
@@ -83,6 +89,8 @@ namespace {
 const QString kOfflineCodeLists =
     QStringLiteral("Není připojení k internetu.\rNelze aktualizovat číselníky.");
 const QString kOfflineSubmission = QStringLiteral("Není připojení k internetu.\rŽádost nebyla uložena.");
+const QString kOfflineExport = QStringLiteral(
+    "Není připojení k internetu.\rŽádost uložena pro odeslání při příštím připojení k internetu.");
 const QString kWorkingCodeLists = QStringLiteral("Aktualizuji číselníky");
 const QString kAskClear = QStringLiteral("Opravdu vymazat vše na této žádosti?");
 const QString kTextButtonHint = QStringLiteral("Otevře seznam, lze editovat");
@@ -1006,7 +1014,24 @@ void TForm1::ZpetClick() {
 }
 
 void TForm1::TiskZado() {
-    // The request form joins the program later.
+    // 1. The partner office of POOT; no address list means no partner.
+    const QString office = Dbf5->FieldByName(QStringLiteral("POOT"))->AsString();
+    partnerIco = QFileInfo::exists(DbfAd->TablePath()) ? partnerIcoFor(*DbfAd, office) : QString();
+    // 2. A partner office gets a copy through the export queue.
+    if (!partnerIco.isEmpty()) {
+        queueForExport(*Dbf5, *DbfEx);
+        const TExportOutcome outcome = [&] {
+            BusyCursor busy;
+            return udelejData(*m_link, *DbfEx, {companyIco, companyName, partnerIco}, sys::programFolder());
+        }();
+        if (!outcome.Online) dotaz->Ask(kOfflineExport, TMsgIcon::Warning, {QStringLiteral("OK")});
+    }
+    // 3. The layout by species; a species code that is no whole number stops here, before any layout.
+    if (speciesCode(Dbf5->FieldByName(QStringLiteral("DRUH"))->AsString()) != kPotatoSpecies)
+        QCoreApplication::processEvents();
+    const std::unique_ptr<TRequestLayout> layout =
+        createRequestLayout(*Dbf5, programFile(QStringLiteral("kvor.ini")));
+    previewReport(layout->QuickRep1, this);
 }
 
 void TForm1::TiskClick() {
@@ -1016,7 +1041,25 @@ void TForm1::TiskClick() {
 }
 
 void TForm1::StitekClick() {
-    // The sample label print job joins the program later.
+    // suiButton17Click: the label dialog, the slot table rebuilt, the label sheet in the preview.
+    runGuarded(
+        [this] {
+            int count = 0, start = 0;
+            {
+                TFstit dialog(programFile(QStringLiteral("kvor.ini")), this);
+                if (execDialog(dialog) != QDialog::Accepted) return;
+                count = dialog.labelCount();
+                start = dialog.startSlot();
+            }
+            const auto close = qScopeGuard([this] { Dbf2st->Close(); });
+            {
+                BusyCursor busy;
+                fillSlotTable(*Dbf2st, *Dbf5, count, start);
+            }
+            TTiskForS layout(*Dbf2st, programFile(QStringLiteral("kvor.ini")));
+            previewReport(layout.QuickRep1, this);
+        },
+        this);
 }
 
 void TForm1::newRequestRecord() {

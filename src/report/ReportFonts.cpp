@@ -8,31 +8,54 @@ namespace kvor {
 
 namespace {
 
+// A design name and the faces that print it, best first: the real faces, then the packaged one.
 struct FontChoice {
     const char* design;
-    const char* installed;
+    std::initializer_list<const char*> faces;
 };
 
-constexpr FontChoice fontChoices[] = {
-    {"Arial", "Liberation Sans"},
-    {"Arial CE", "Liberation Sans"},
-    {"Tahoma", "DejaVu Sans"},
+const FontChoice fontChoices[] = {
+    {"Arial", {"Arial", "Liberation Sans"}},
+    {"Arial CE", {"Arial CE", "Arial", "Liberation Sans"}},
+    {"Tahoma", {"Tahoma", "DejaVu Sans Condensed"}},
 };
+
+QString installedFace(const FontChoice& choice) {
+    const QStringList families = QFontDatabase::families();
+    for (const char* face : choice.faces)
+        if (families.contains(QLatin1String(face), Qt::CaseInsensitive)) return QString::fromLatin1(face);
+    // None installed: the last is the face the program is packaged with.
+    return QString::fromLatin1(*(choice.faces.end() - 1));
+}
+
+struct Mapping {
+    QString design;
+    QString installed;
+};
+
+const QList<Mapping>& mappings() {
+    static const QList<Mapping> list = [] {
+        QList<Mapping> out;
+        for (const FontChoice& c : fontChoices)
+            out.append({QString::fromLatin1(c.design), installedFace(c)});
+        return out;
+    }();
+    return list;
+}
 
 } // namespace
 
 void installReportFonts() {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (const FontChoice& c : fontChoices)
-            QFont::insertSubstitution(QString::fromLatin1(c.design), QString::fromLatin1(c.installed));
+        for (const Mapping& m : mappings())
+            if (m.design != m.installed) QFont::insertSubstitution(m.design, m.installed);
     });
 }
 
 QString reportFontFamily(const QString& designName) {
-    for (const FontChoice& c : fontChoices)
-        if (designName.compare(QLatin1String(c.design), Qt::CaseInsensitive) == 0)
-            return QString::fromLatin1(c.installed);
+    for (const Mapping& m : mappings())
+        if (designName.compare(m.design, Qt::CaseInsensitive) == 0) return m.installed;
     return designName;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
-// Fonts of the layouts. The forms are designed for "Arial", "Arial CE" and "Tahoma"; they print
-// with installed faces of the same metrics and the Central European characters (Liberation
-// Sans for Arial, DejaVu Sans for Tahoma).
+// Fonts of the layouts. The forms are designed for "Arial", "Arial CE" and "Tahoma". A design
+// name prints with the real face whenever it is installed; otherwise with a Debian-packaged face
+// chosen by measured text width: Liberation Sans has the metrics of Arial (equal advances, so
+// geometry is kept exactly), and DejaVu Sans Condensed comes within a few per cent of Tahoma on
+// Czech text (DejaVu Sans itself is 12-15 % wider). Every substitute has the Central European
+// characters.
 //
 // The engine works in hundredths of a millimetre: a font's pixel size is its height in those
 // units, so text measured while rendering and text painted on any device agree.

@@ -1,6 +1,12 @@
 #include "report/ReportModel.h"
 
+#include "report/ReportFonts.h"
 #include "tablestore/DsDataSet.h"
+
+namespace {
+// One screen pixel at 96 pixels per inch: the unit of picture sizes and pen widths.
+constexpr double mmPerPixel = 25.4 / 96.0;
+} // namespace
 
 namespace kvor {
 
@@ -37,14 +43,13 @@ TReportFont TReportFont::sized(double points) const {
     return f;
 }
 
-TReportElement::TReportElement(TElementKind kind, QString name, double left, double top, double width,
-                               double height)
-    : Name(std::move(name)), Left(left), Top(top), Width(width), Height(height), m_kind(kind) {}
+TReportElement::TReportElement(QString name, double left, double top, double width, double height)
+    : Name(std::move(name)), Left(left), Top(top), Width(width), Height(height) {}
 
 TReportElement::~TReportElement() = default;
 
-TReportText::TReportText(TElementKind kind, QString name, double left, double top, const TReportFont& font)
-    : TReportElement(kind, std::move(name), left, top, 0, 0), Font(font) {}
+TReportText::TReportText(QString name, double left, double top, const TReportFont& font)
+    : TReportElement(std::move(name), left, top, 0, 0), Font(font) {}
 
 TReportText& TReportText::box(double width, double height) {
     AutoSize = false;
@@ -85,25 +90,79 @@ TReportText& TReportText::off() {
     return *this;
 }
 
-QString TReportText::sourceText(const TReport& report) const {
-    auto fieldText = [&](const QString& name) -> QString {
-        TDataSet* ds = DataSet ? DataSet : report.DataSet;
-        // Without a table or a current record a field prints as an empty text, as on an empty report.
-        if (!ds || !ds->Active() || ds->IsEmpty()) return {};
-        return ds->FieldByName(name)->DisplayText();
-    };
-    switch (Kind()) {
-    case TElementKind::FieldText:
-        return fieldText(FieldName);
-    case TElementKind::ExprText:
-        return fieldText(FieldName) + fieldText(SecondFieldName);
-    default:
-        return Caption;
+void TReportText::render(TRenderTarget& target) {
+    QString text = sourceText(target.Report);
+    if (OnPrint) OnPrint(*this, text);
+    if (!Enabled || text.isEmpty()) return;
+
+    TPrimitive p;
+    p.Kind = primitiveKind();
+    p.Name = Name;
+    p.Text = text;
+    p.Font = Font;
+    p.Alignment = Alignment;
+    p.Opaque = !Transparent;
+    const QPointF at = target.Origin + QPointF(Left, Top);
+    if (AutoSize && p.Kind == TPrimitiveKind::Text) {
+        const double width = reportTextWidth(Font, text);
+        // The design box: as wide as given, or as the design caption when no width is given.
+        const double designWidth = Width > 0 ? Width : reportTextWidth(Font, m_designCaption);
+        double left = 0;
+        if (Alignment == TAlignment::Right)
+            left = designWidth - width;
+        else if (Alignment == TAlignment::Center)
+            left = (designWidth - width) / 2;
+        p.Box = QRectF(at.x() + left, at.y(), width, reportLineHeight(Font));
+    } else {
+        p.Box = QRectF(at, QSizeF(Width, Height));
+        p.WordWrap = p.Kind == TPrimitiveKind::Text;
     }
+    target.Page.append(p);
+}
+
+TReportLabel::TReportLabel(QString name, const QString& caption, double left, double top,
+                           const TReportFont& font)
+    : TReportText(std::move(name), left, top, font) {
+    Caption = caption;
+    m_designCaption = caption;
+}
+
+QString TReportLabel::sourceText(const TReport&) const {
+    return Caption;
+}
+
+QString reportFieldText(const TReport& report, TDataSet* table, const QString& fieldName) {
+    TDataSet* ds = table ? table : report.DataSet;
+    // Without a table or a current record a field prints as an empty text, as on an empty report.
+    if (!ds || !ds->Active() || ds->IsEmpty()) return {};
+    return ds->FieldByName(fieldName)->DisplayText();
+}
+
+TReportDBText::TReportDBText(QString name, QString fieldName, double left, double top,
+                             const TReportFont& font)
+    : TReportText(std::move(name), left, top, font), FieldName(std::move(fieldName)) {}
+
+QString TReportDBText::sourceText(const TReport& report) const {
+    return reportFieldText(report, DataSet, FieldName);
+}
+
+TReportExprText::TReportExprText(QString name, QString firstField, QString secondField, double left,
+                                 double top, const TReportFont& font)
+    : TReportText(std::move(name), left, top, font), FieldName(std::move(firstField)),
+      SecondFieldName(std::move(secondField)) {}
+
+QString TReportExprText::sourceText(const TReport& report) const {
+    return reportFieldText(report, nullptr, FieldName) + reportFieldText(report, nullptr, SecondFieldName);
+}
+
+TReportRotatedText::TReportRotatedText(QString name, const QString& caption, double left, double top,
+                                       double width, double height, const TReportFont& font)
+    : TReportLabel(std::move(name), caption, left, top, font) {
+    box(width, height);
 }
 
 TReportImage::TReportImage(QString name, double left, double top, double width, double height)
-    : TReportElement(TElementKind::Image, std::move(name), left, top, width, height) {}
+    : TReportElement(std::move(name), left, top, width, height) {}
 
 TReportImage& TReportImage::stretch(bool on) {
     Stretch = on;
@@ -115,12 +174,47 @@ TReportImage& TReportImage::off() {
     return *this;
 }
 
-TReportShape::TReportShape(QString name, TShapeKind shape, double left, double top, double width,
-                           double height, int pen)
-    : TReportElement(TElementKind::Shape, std::move(name), left, top, width, height), Shape(shape), Pen(pen) {
+void TReportImage::render(TRenderTarget& target) {
+    if (Picture.isNull()) return;
+    TPrimitive p;
+    p.Kind = TPrimitiveKind::Image;
+    p.Name = Name;
+    p.Box = QRectF(target.Origin + QPointF(Left, Top), QSizeF(Width, Height));
+    p.Image = Picture;
+    p.ImageRect = Stretch ? p.Box
+                          : QRectF(p.Box.topLeft(),
+                                   QSizeF(Picture.width() * mmPerPixel, Picture.height() * mmPerPixel));
+    target.Page.append(p);
 }
 
-TReportBand::TReportBand(QString name, double height) : Name(std::move(name)), Height(height) {}
+TReportShape::TReportShape(QString name, TShapeKind shape, double left, double top, double width,
+                           double height, int pen)
+    : TReportElement(std::move(name), left, top, width, height), Shape(shape), Pen(pen) {}
+
+void TReportShape::render(TRenderTarget& target) {
+    TPrimitive p;
+    p.Name = Name;
+    p.PenWidth = std::max(1, Pen) * mmPerPixel;
+    const QPointF at = target.Origin + QPointF(Left, Top);
+    switch (Shape) {
+    case TShapeKind::Rectangle:
+        p.Kind = TPrimitiveKind::Rectangle;
+        p.Box = QRectF(at, QSizeF(Width, Height));
+        break;
+    case TShapeKind::HorizontalLine:
+        p.Kind = TPrimitiveKind::Line;
+        p.Box = QRectF(at, QSizeF(Width, 0));
+        break;
+    case TShapeKind::VerticalLine:
+        p.Kind = TPrimitiveKind::Line;
+        p.Box = QRectF(at, QSizeF(0, Height));
+        break;
+    }
+    target.Page.append(p);
+}
+
+TReportBand::TReportBand(QString name, double height, const TReport* report)
+    : Name(std::move(name)), Height(height), m_report(report) {}
 
 template <class T> T& TReportBand::add(std::unique_ptr<T> element) {
     T& ref = *element;
@@ -129,34 +223,36 @@ template <class T> T& TReportBand::add(std::unique_ptr<T> element) {
     return ref;
 }
 
-TReportText& TReportBand::text(const QString& name, const QString& caption, double left, double top,
-                               const TReportFont& font) {
-    auto e = std::make_unique<TReportText>(TElementKind::Text, name, left, top, font);
-    e->Caption = caption;
-    return add(std::move(e));
+TReportFont TReportBand::defaultFont() const {
+    return m_report ? m_report->DefaultFont : TReportFont{};
 }
 
-TReportText& TReportBand::field(const QString& name, const QString& fieldName, double left, double top,
+TReportLabel& TReportBand::text(const QString& name, const QString& caption, double left, double top,
                                 const TReportFont& font) {
-    auto e = std::make_unique<TReportText>(TElementKind::FieldText, name, left, top, font);
-    e->FieldName = fieldName;
-    return add(std::move(e));
+    return add(std::make_unique<TReportLabel>(name, caption, left, top, font));
 }
 
-TReportText& TReportBand::expr(const QString& name, const QString& firstField, const QString& secondField,
-                               double left, double top, const TReportFont& font) {
-    auto e = std::make_unique<TReportText>(TElementKind::ExprText, name, left, top, font);
-    e->FieldName = firstField;
-    e->SecondFieldName = secondField;
-    return add(std::move(e));
+TReportLabel& TReportBand::text(const QString& name, const QString& caption, double left, double top) {
+    return text(name, caption, left, top, defaultFont());
 }
 
-TReportText& TReportBand::rotated(const QString& name, const QString& caption, double left, double top,
-                                  double width, double height, const TReportFont& font) {
-    auto e = std::make_unique<TReportText>(TElementKind::RotatedText, name, left, top, font);
-    e->Caption = caption;
-    e->box(width, height);
-    return add(std::move(e));
+TReportDBText& TReportBand::field(const QString& name, const QString& fieldName, double left, double top,
+                                  const TReportFont& font) {
+    return add(std::make_unique<TReportDBText>(name, fieldName, left, top, font));
+}
+
+TReportDBText& TReportBand::field(const QString& name, const QString& fieldName, double left, double top) {
+    return field(name, fieldName, left, top, defaultFont());
+}
+
+TReportExprText& TReportBand::expr(const QString& name, const QString& firstField, const QString& secondField,
+                                   double left, double top, const TReportFont& font) {
+    return add(std::make_unique<TReportExprText>(name, firstField, secondField, left, top, font));
+}
+
+TReportRotatedText& TReportBand::rotated(const QString& name, const QString& caption, double left, double top,
+                                         double width, double height, const TReportFont& font) {
+    return add(std::make_unique<TReportRotatedText>(name, caption, left, top, width, height, font));
 }
 
 TReportImage& TReportBand::image(const QString& name, double left, double top, double width, double height) {
@@ -186,12 +282,12 @@ TReport::TReport() = default;
 TReport::~TReport() = default;
 
 TReportBand& TReport::detail(const QString& name, double height) {
-    m_detail = std::make_unique<TReportBand>(name, height);
+    m_detail = std::make_unique<TReportBand>(name, height, this);
     return *m_detail;
 }
 
 TReportBand& TReport::summary(const QString& name, double height, bool forceNewPage) {
-    m_summary = std::make_unique<TReportBand>(name, height);
+    m_summary = std::make_unique<TReportBand>(name, height, this);
     m_summary->ForceNewPage = forceNewPage;
     return *m_summary;
 }

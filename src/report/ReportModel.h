@@ -14,14 +14,24 @@
 //     QRImageCK = &band.image("QRImageCK", 90.5, 5.3, 6.6, 54.5);
 //     band.BeforePrint = [this](TReportBand&, TBandPrint& print) { ... };
 #include "platform/KvorError.h"
+#include "report/ReportPrimitive.h"
 
 #include <QImage>
+#include <QList>
+#include <QPointF>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <vector>
 
 namespace kvor {
+
+// A failure of the report engine: a file that cannot be written or read, a printer that
+// cannot start. The message is shown to the user as it stands.
+class EReportError : public EKvorError {
+public:
+    using EKvorError::EKvorError;
+};
 
 class TDataSet;
 class TReport;
@@ -46,32 +56,26 @@ struct TPageSetup {
     double printableBottom() const { return PaperHeight - BottomMargin; }
 };
 
-enum class TAlignment { Left, Right, Center };
-
-// A font as the layout names it; the engine maps the names to installed faces (ReportFonts.h).
-struct TReportFont {
-    QString Name = QStringLiteral("Arial");
-    double Size = 10.0; // points
-    bool Bold = false;
-    bool Italic = false;
-
-    TReportFont bold(bool on = true) const;
-    TReportFont italic(bool on = true) const;
-    TReportFont sized(double points) const;
-    bool operator==(const TReportFont&) const = default;
+// Everything an element is rendered with: the report (its table, its default font), where the
+// band stands on the paper, and the page the element adds its primitives to.
+struct TRenderTarget {
+    const TReport& Report;
+    QPointF Origin; // the band's top-left corner on the paper, millimetres
+    QList<TPrimitive>& Page;
 };
 
-enum class TElementKind { Text, FieldText, ExprText, RotatedText, Image, Shape };
-
+// One element of a band. Each kind renders itself into primitives, so a new kind changes
+// neither the renderer, nor the painter, nor the saved-report format.
 class TReportElement {
 public:
-    TReportElement(TElementKind kind, QString name, double left, double top, double width, double height);
+    TReportElement(QString name, double left, double top, double width, double height);
     virtual ~TReportElement();
     TReportElement(const TReportElement&) = delete;
     TReportElement& operator=(const TReportElement&) = delete;
 
-    TElementKind Kind() const { return m_kind; }
     TReportBand* Band() const { return m_band; }
+    // Adds what the element prints; an element that is switched off is not asked.
+    virtual void render(TRenderTarget& target) = 0;
 
     QString Name;
     double Left;
@@ -83,30 +87,25 @@ public:
 
 private:
     friend class TReportBand;
-    TElementKind m_kind;
     TReportBand* m_band = nullptr;
 };
 
-// Text of every kind: a caption, the display text of a field, two fields joined, or a caption
-// turned to read from bottom to top. Auto-sized (one line, the box fits the text) unless a
-// fixed box is given, in which the text wraps and is cut at the box's edges.
+// What the kinds of text share: font, alignment, auto-size or fixed box, background, print hook.
+// Auto-sized (one line, the box fits the text) unless a fixed box is given, in which the text
+// wraps and is cut at the box's edges. An auto-sized text that is right-aligned or centred keeps
+// the right edge or the centre of its box; without a width the box is that of its design caption.
 class TReportText : public TReportElement {
 public:
     // The hook receives the text about to be printed and may replace it; an empty text prints nothing.
     using PrintHook = std::function<void(TReportText& element, QString& text)>;
 
-    TReportText(TElementKind kind, QString name, double left, double top, const TReportFont& font);
+    TReportText(QString name, double left, double top, const TReportFont& font);
 
     QString Caption;
     TReportFont Font;
     TAlignment Alignment = TAlignment::Left;
     bool AutoSize = true;
     bool Transparent = false;
-    // Field text: FieldName; expression text: FieldName followed by SecondFieldName.
-    QString FieldName;
-    QString SecondFieldName;
-    // The table a field text reads; null for the report's own table.
-    TDataSet* DataSet = nullptr;
     PrintHook OnPrint;
 
     // A fixed box of the given size; the text wraps inside it.
@@ -120,8 +119,55 @@ public:
     TReportText& off();
 
     // The text before the print hook: the caption, or the field texts of the current record.
-    QString sourceText(const TReport& report) const;
+    virtual QString sourceText(const TReport& report) const = 0;
+    void render(TRenderTarget& target) override;
+
+protected:
+    virtual TPrimitiveKind primitiveKind() const { return TPrimitiveKind::Text; }
+    // The caption the layout was designed with; an auto-sized box without a width is its extent.
+    QString m_designCaption;
 };
+
+// A caption.
+class TReportLabel : public TReportText {
+public:
+    TReportLabel(QString name, const QString& caption, double left, double top, const TReportFont& font);
+    QString sourceText(const TReport& report) const override;
+};
+
+// The display text of a field of a table: numbers in general format with the decimal comma,
+// dates in the short date format.
+class TReportDBText : public TReportText {
+public:
+    TReportDBText(QString name, QString fieldName, double left, double top, const TReportFont& font);
+    QString FieldName;
+    // The table read; null for the report's own table.
+    TDataSet* DataSet = nullptr;
+    QString sourceText(const TReport& report) const override;
+};
+
+// The texts of two fields of the report's own table, joined with nothing between them.
+class TReportExprText : public TReportText {
+public:
+    TReportExprText(QString name, QString firstField, QString secondField, double left, double top,
+                    const TReportFont& font);
+    QString FieldName;
+    QString SecondFieldName;
+    QString sourceText(const TReport& report) const override;
+};
+
+// A caption turned a quarter turn to read from bottom to top inside a fixed box.
+class TReportRotatedText : public TReportLabel {
+public:
+    TReportRotatedText(QString name, const QString& caption, double left, double top, double width,
+                       double height, const TReportFont& font);
+
+protected:
+    TPrimitiveKind primitiveKind() const override { return TPrimitiveKind::RotatedText; }
+};
+
+// The display text of a field of a table, or an empty text without a table or a record.
+QString reportFieldText(const TReport& report, TDataSet* table, const QString& fieldName);
 
 class TReportImage : public TReportElement {
 public:
@@ -134,6 +180,7 @@ public:
 
     TReportImage& stretch(bool on = true);
     TReportImage& off();
+    void render(TRenderTarget& target) override;
 };
 
 enum class TShapeKind { Rectangle, HorizontalLine, VerticalLine };
@@ -145,6 +192,7 @@ public:
 
     TShapeKind Shape;
     int Pen; // 1 thin, 3 thick; a pen unit is one pixel at 96 pixels per inch
+    void render(TRenderTarget& target) override;
 };
 
 // What a band hook decides for the band about to print.
@@ -158,7 +206,7 @@ class TReportBand {
 public:
     using Hook = std::function<void(TReportBand& band, TBandPrint& print)>;
 
-    TReportBand(QString name, double height);
+    TReportBand(QString name, double height, const TReport* report = nullptr);
     TReportBand(const TReportBand&) = delete;
     TReportBand& operator=(const TReportBand&) = delete;
 
@@ -168,15 +216,18 @@ public:
     bool ForceNewPage = false; // start on a new page unless the page is still empty
     Hook BeforePrint;
 
-    TReportText& text(const QString& name, const QString& caption, double left, double top,
-                      const TReportFont& font);
-    TReportText& field(const QString& name, const QString& fieldName, double left, double top,
+    // Texts without a font of their own take the report's default font.
+    TReportLabel& text(const QString& name, const QString& caption, double left, double top,
                        const TReportFont& font);
-    TReportText& expr(const QString& name, const QString& firstField, const QString& secondField, double left,
-                      double top, const TReportFont& font);
+    TReportLabel& text(const QString& name, const QString& caption, double left, double top);
+    TReportDBText& field(const QString& name, const QString& fieldName, double left, double top,
+                         const TReportFont& font);
+    TReportDBText& field(const QString& name, const QString& fieldName, double left, double top);
+    TReportExprText& expr(const QString& name, const QString& firstField, const QString& secondField,
+                          double left, double top, const TReportFont& font);
     // A caption turned a quarter turn to read from bottom to top inside a fixed box.
-    TReportText& rotated(const QString& name, const QString& caption, double left, double top, double width,
-                         double height, const TReportFont& font);
+    TReportRotatedText& rotated(const QString& name, const QString& caption, double left, double top,
+                                double width, double height, const TReportFont& font);
     TReportImage& image(const QString& name, double left, double top, double width, double height);
     TReportShape& rectangle(const QString& name, double left, double top, double width, double height,
                             int pen = 1);
@@ -188,6 +239,8 @@ public:
 
 private:
     template <class T> T& add(std::unique_ptr<T> element);
+    TReportFont defaultFont() const;
+    const TReport* m_report;
     std::vector<std::unique_ptr<TReportElement>> m_elements;
 };
 
@@ -200,6 +253,8 @@ public:
 
     QString Title;
     TPageSetup Page;
+    // The font of texts that name none.
+    TReportFont DefaultFont;
     // The report's own table: one detail band per record, from the first record on. Without a
     // table the detail band prints once.
     TDataSet* DataSet = nullptr;
@@ -210,17 +265,15 @@ public:
     TReportBand* Detail() const { return m_detail.get(); }
     TReportBand* Summary() const { return m_summary.get(); }
     TReportElement* find(const QString& name) const;
+    // The element of that name and kind; raises EReportError when the layout has none.
+    template <class T> T& element(const QString& name) const {
+        if (auto* e = dynamic_cast<T*>(find(name))) return *e;
+        throw EReportError(QStringLiteral("Sestava nemá prvek %1.").arg(name));
+    }
 
 private:
     std::unique_ptr<TReportBand> m_detail;
     std::unique_ptr<TReportBand> m_summary;
-};
-
-// A failure of the report engine: a file that cannot be written or read, a printer that
-// cannot start. The message is shown to the user as it stands.
-class EReportError : public EKvorError {
-public:
-    using EKvorError::EKvorError;
 };
 
 } // namespace kvor

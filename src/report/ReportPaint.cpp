@@ -2,10 +2,12 @@
 
 #include "report/ReportFonts.h"
 
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QTextLayout>
 #include <optional>
 
 namespace kvor {
@@ -29,6 +31,47 @@ int textFlags(const TPrimitive& p) {
     return flags;
 }
 
+// One line of a fixed box as far as it shows: x from the box's left edge, baseline from its top.
+struct VisibleLine {
+    QString text;
+    double x = 0;
+    double baseline = 0;
+};
+
+// The lines of a fixed box, wrapped at words, without the lines below the box and the characters
+// beyond its right edge. A clip alone would hide them on paper but leave them in a PDF file as
+// text that readers and searches still find. The first line shows even in a box lower than it.
+QList<VisibleLine> visibleLines(const TPrimitive& p, const QFont& font) {
+    const double width = p.Box.width() * reportUnitsPerMm, height = p.Box.height() * reportUnitsPerMm;
+    const QFontMetricsF metrics(font);
+    QTextLayout layout(p.Text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QList<VisibleLine> lines;
+    double y = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (!lines.isEmpty() && y + line.height() > height + 0.5) break;
+        QString text = p.Text.mid(line.textStart(), line.textLength());
+        while (text.endsWith(u' ') || text.endsWith(u'\n'))
+            text.chop(1);
+        while (!text.isEmpty() && metrics.horizontalAdvance(text) > width + 0.5)
+            text.chop(1);
+        const double free = width - metrics.horizontalAdvance(text);
+        double x = 0;
+        if (p.Alignment == TAlignment::Right)
+            x = free;
+        else if (p.Alignment == TAlignment::Center)
+            x = free / 2;
+        lines.append({text, x, y + line.ascent()});
+        y += line.height();
+    }
+    layout.endLayout();
+    return lines;
+}
+
 QRectF units(const QRectF& mm) {
     return QRectF(mm.x() * reportUnitsPerMm, mm.y() * reportUnitsPerMm, mm.width() * reportUnitsPerMm,
                   mm.height() * reportUnitsPerMm);
@@ -49,7 +92,8 @@ void paintText(QPainter& painter, const TPrimitive& p) {
     } else if (p.WordWrap) {
         painter.setClipRect(box, Qt::IntersectClip);
         if (p.Opaque) painter.fillRect(box, Qt::white);
-        painter.drawText(box, textFlags(p), p.Text);
+        for (const VisibleLine& line : visibleLines(p, painter.font()))
+            painter.drawText(QPointF(box.left() + line.x, box.top() + line.baseline), line.text);
     } else {
         // Auto-sized: the box is the text's own extent, placed by the renderer.
         if (p.Opaque) painter.fillRect(box, Qt::white);
@@ -189,19 +233,48 @@ void exportPdf(const TRenderedReport& report, const QString& fileName) {
     if (!painter.end()) throw EReportError(QStringLiteral("Soubor %1 nelze zapsat.").arg(fileName));
 }
 
-void preparePrinter(QPrinter& printer, const TRenderedReport& report) {
+void setReportPaper(QPrinter& printer, const TRenderedReport& report) {
     printer.setFullPage(true);
-    printer.setPageLayout(reportPageLayout(report));
+    if (!printer.setPageLayout(reportPageLayout(report))) {
+        // The printer does not take the paper without margins: its own sheet of the report's size
+        // with its smallest margins. The page is painted from the paper's corner all the same, so
+        // every position of the layout stays where it was designed.
+        const QPageLayout current = printer.pageLayout();
+        const QPageLayout fallback(QPageSize(report.PaperSize, QPageSize::Millimeter), QPageLayout::Portrait,
+                                   current.minimumMargins(), current.units(), current.minimumMargins());
+        printer.setPageLayout(fallback);
+    }
+    const QSizeF paper = printer.pageLayout().pageSize().size(QPageSize::Millimeter);
+    const bool portrait = printer.pageLayout().orientation() == QPageLayout::Portrait;
+    if (!portrait || qAbs(paper.width() - report.PaperSize.width()) > 1.0 ||
+        qAbs(paper.height() - report.PaperSize.height()) > 1.0)
+        throw EReportError(
+            QStringLiteral("Tiskárna %1 netiskne na papír A4 na výšku.").arg(printer.printerName()));
+}
+
+void preparePrinter(QPrinter& printer, const TRenderedReport& report) {
+    setReportPaper(printer, report);
     printer.setCopyCount(std::max(1, report.Copies));
     printer.setDuplex(report.Duplex ? QPrinter::DuplexLongSide : QPrinter::DuplexNone);
     printer.setDocName(report.Title);
 }
 
 void printReport(const TRenderedReport& report, QPrinter& printer) {
+    // The pages chosen in the printer dialog, 1-based; all pages unless a range was chosen.
+    int first = 1, last = report.pageCount();
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = std::max(first, printer.fromPage());
+        last = std::min(last, printer.toPage() > 0 ? printer.toPage() : last);
+    }
+    if (first > last) throw EReportError(QStringLiteral("Zvolené stránky sestava nemá."));
     QPainter painter;
     if (!painter.begin(&printer)) throw EReportError(QStringLiteral("Tisk nelze zahájit."));
-    paintPages(report, printer, painter);
-    painter.end();
+    const double dotsPerMm = printer.resolution() / 25.4;
+    for (int page = first; page <= last; ++page) {
+        if (page > first) printer.newPage();
+        paintPage(painter, report.Pages[page - 1], dotsPerMm);
+    }
+    if (!painter.end()) throw EReportError(QStringLiteral("Tisk se nepodařilo dokončit."));
 }
 
 } // namespace kvor

@@ -130,7 +130,11 @@ TReportPreview::TReportPreview(TRenderedReport report, QWidget* parent)
     layout->addLayout(bar);
     layout->addWidget(m_scroll, 1);
 
-    preparePrinter(*m_printer, m_report);
+    try {
+        preparePrinter(*m_printer, m_report);
+    } catch (const EReportError&) {
+        // A printer without the report's paper says so when the user prints.
+    }
     updateView();
 }
 
@@ -254,7 +258,11 @@ void TReportPreview::setupPrinter() {
 }
 
 void TReportPreview::print() {
-    guarded([this] { printReport(m_report, *m_printer); });
+    guarded([this] {
+        // The form is designed for its paper, whatever the printer dialog chose meanwhile.
+        setReportPaper(*m_printer, m_report);
+        printReport(m_report, *m_printer);
+    });
 }
 
 void TReportPreview::saveReport() {

@@ -11,8 +11,6 @@ namespace kvor {
 
 namespace {
 
-// One screen pixel at 96 pixels per inch: the unit of picture sizes and pen widths.
-constexpr double mmPerPixel = 25.4 / 96.0;
 // Bands are placed to a thousandth of a millimetre; sums of band heights must not spill over.
 constexpr double placeTolerance = 0.001;
 
@@ -90,85 +88,9 @@ private:
     }
 
     void emitElements(TReportBand& band, QPointF origin, TRenderedPage& page) {
-        for (const auto& element : band.Elements()) {
-            if (!element->Enabled) continue;
-            switch (element->Kind()) {
-            case TElementKind::Text:
-            case TElementKind::FieldText:
-            case TElementKind::ExprText:
-            case TElementKind::RotatedText:
-                emitText(static_cast<TReportText&>(*element), origin, page);
-                break;
-            case TElementKind::Image:
-                emitImage(static_cast<TReportImage&>(*element), origin, page);
-                break;
-            case TElementKind::Shape:
-                emitShape(static_cast<TReportShape&>(*element), origin, page);
-                break;
-            }
-        }
-    }
-
-    void emitText(TReportText& e, QPointF origin, TRenderedPage& page) {
-        QString text = e.sourceText(m_report);
-        if (e.OnPrint) e.OnPrint(e, text);
-        if (!e.Enabled || text.isEmpty()) return;
-
-        TPrimitive p;
-        p.Kind = e.Kind() == TElementKind::RotatedText ? TPrimitiveKind::RotatedText : TPrimitiveKind::Text;
-        p.Name = e.Name;
-        p.Text = text;
-        p.Font = e.Font;
-        p.Alignment = e.Alignment;
-        p.Opaque = !e.Transparent;
-        if (e.AutoSize && p.Kind == TPrimitiveKind::Text) {
-            const double width = reportTextWidth(e.Font, text);
-            double left = e.Left;
-            if (e.Alignment == TAlignment::Right)
-                left = e.Left + e.Width - width;
-            else if (e.Alignment == TAlignment::Center && e.Width > 0)
-                left = e.Left + (e.Width - width) / 2;
-            p.Box = QRectF(origin.x() + left, origin.y() + e.Top, width, reportLineHeight(e.Font));
-        } else {
-            p.Box = QRectF(origin.x() + e.Left, origin.y() + e.Top, e.Width, e.Height);
-            p.WordWrap = p.Kind == TPrimitiveKind::Text;
-        }
-        page.Items.append(p);
-    }
-
-    void emitImage(TReportImage& e, QPointF origin, TRenderedPage& page) {
-        if (e.Picture.isNull()) return;
-        TPrimitive p;
-        p.Kind = TPrimitiveKind::Image;
-        p.Name = e.Name;
-        p.Box = QRectF(origin.x() + e.Left, origin.y() + e.Top, e.Width, e.Height);
-        p.Image = e.Picture;
-        p.ImageRect = e.Stretch ? p.Box
-                                : QRectF(p.Box.topLeft(), QSizeF(e.Picture.width() * mmPerPixel,
-                                                                 e.Picture.height() * mmPerPixel));
-        page.Items.append(p);
-    }
-
-    void emitShape(TReportShape& e, QPointF origin, TRenderedPage& page) {
-        TPrimitive p;
-        p.Name = e.Name;
-        p.PenWidth = std::max(1, e.Pen) * mmPerPixel;
-        const QPointF at(origin.x() + e.Left, origin.y() + e.Top);
-        switch (e.Shape) {
-        case TShapeKind::Rectangle:
-            p.Kind = TPrimitiveKind::Rectangle;
-            p.Box = QRectF(at, QSizeF(e.Width, e.Height));
-            break;
-        case TShapeKind::HorizontalLine:
-            p.Kind = TPrimitiveKind::Line;
-            p.Box = QRectF(at, QSizeF(e.Width, 0));
-            break;
-        case TShapeKind::VerticalLine:
-            p.Kind = TPrimitiveKind::Line;
-            p.Box = QRectF(at, QSizeF(0, e.Height));
-            break;
-        }
-        page.Items.append(p);
+        TRenderTarget target{m_report, origin, page.Items};
+        for (const auto& element : band.Elements())
+            if (element->Enabled) element->render(target);
     }
 
     TReport& m_report;

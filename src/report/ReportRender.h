@@ -15,28 +15,6 @@ class QIODevice;
 
 namespace kvor {
 
-enum class TPrimitiveKind { Text, RotatedText, Image, Rectangle, Line };
-
-// One thing drawn on a page. Coordinates in millimetres from the paper's top-left corner.
-struct TPrimitive {
-    TPrimitiveKind Kind = TPrimitiveKind::Text;
-    QString Name; // the element it comes from
-    // Text: the box the text is drawn in (auto-sized: exactly the text's extent).
-    // Image: the box that cuts the picture. Rectangle: the outline. Line: from the top-left
-    // corner to the bottom-right corner (a horizontal line has height 0).
-    QRectF Box;
-    QString Text;
-    TReportFont Font;
-    TAlignment Alignment = TAlignment::Left;
-    bool WordWrap = false; // a fixed box: wrap and cut at the box
-    bool Opaque = false;   // white background behind the text
-    QImage Image;
-    QRectF ImageRect;    // where the whole picture goes; Box cuts it
-    double PenWidth = 0; // millimetres
-
-    bool operator==(const TPrimitive& other) const;
-};
-
 // Where a band went; kept for the tests and for whoever wants to know what printed where.
 struct TBandPlacement {
     QString Band;

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QFontInfo>
 #include <QPainter>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -108,8 +109,8 @@ private slots:
     void fixedBoxesImagesAndShapes();
     void renderingTwiceGivesSamePagesAndKeepsTheRecord();
     void closedTableIsOpenedAndClosedAgain();
-    void fontsMapToInstalledFacesWithCzechGlyphs_data();
-    void fontsMapToInstalledFacesWithCzechGlyphs();
+    void fontsPrintCzechTextAtTheDesignedWidth_data();
+    void fontsPrintCzechTextAtTheDesignedWidth();
     void imagesArePaintedWithoutSmoothing_data();
     void imagesArePaintedWithoutSmoothing();
     void textsArePaintedInsideTheirBoxes_data();
@@ -118,6 +119,13 @@ private slots:
     void damagedSavedReportIsRefused_data();
     void damagedSavedReportIsRefused();
     void pdfHasPagesAndTextsWhereTheModelPutThem();
+    void autoSizedTextWithoutWidthKeepsItsDesignedAnchor_data();
+    void autoSizedTextWithoutWidthKeepsItsDesignedAnchor();
+    void textsWithoutFontTakeTheReportDefault();
+    void textCutAtItsBoxIsNotInThePdf_data();
+    void textCutAtItsBoxIsNotInThePdf();
+    void printerPrintsThePagesOfItsRange_data();
+    void printerPrintsThePagesOfItsRange();
 };
 
 void TestReportEngine::labelsFillColumnsThenPages_data() {
@@ -466,30 +474,44 @@ void TestReportEngine::closedTableIsOpenedAndClosedAgain() {
     QCOMPARE(r.find(0, QStringLiteral("QRLabelPartie")).size(), 2);
 }
 
-void TestReportEngine::fontsMapToInstalledFacesWithCzechGlyphs_data() {
+void TestReportEngine::fontsPrintCzechTextAtTheDesignedWidth_data() {
     QTest::addColumn<QString>("design");
-    QTest::addColumn<QString>("installed");
-    QTest::newRow("Arial") << "Arial"
-                           << "Liberation Sans";
-    QTest::newRow("Arial CE") << "Arial CE"
-                              << "Liberation Sans";
-    QTest::newRow("Tahoma") << "Tahoma"
-                            << "DejaVu Sans";
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<double>("ems");     // advance of the sample line in the design face, in ems
+    QTest::addColumn<double>("percent"); // how far the face that prints it may differ
+    // Arial's advances are those of its metric-compatible substitute; Tahoma's were measured on
+    // a face made to Tahoma's metrics. Tahoma's substitute must come within a few per cent
+    // (DejaVu Sans, its former stand-in, is 12-15 % wider).
+    QTest::newRow("Arial") << "Arial" << false << 37.523 << 0.5;
+    QTest::newRow("Arial bold") << "Arial" << true << 39.848 << 0.5;
+    QTest::newRow("Arial CE") << "Arial CE" << false << 37.523 << 0.5;
+    QTest::newRow("Tahoma") << "Tahoma" << false << 36.834 << 4.0;
+    QTest::newRow("Tahoma bold") << "Tahoma" << true << 41.938 << 4.0;
 }
 
-void TestReportEngine::fontsMapToInstalledFacesWithCzechGlyphs() {
+void TestReportEngine::fontsPrintCzechTextAtTheDesignedWidth() {
     QFETCH(QString, design);
-    QFETCH(QString, installed);
-    for (bool bold : {false, true}) {
-        const QFont font = reportQFont(TReportFont{design, 10, bold, !bold});
-        QCOMPARE(QFontInfo(font).family(), installed);
-        QFontMetricsF metrics(font);
+    QFETCH(bool, bold);
+    QFETCH(double, ems);
+    QFETCH(double, percent);
+    const QString sample =
+        QStringLiteral("Výsledek mechanického rozboru sadby brambor, Žádost o uznání osiva 0123456789");
+    const TReportFont font{design, 10, bold, false};
+    const double expected = ems * 10 * 25.4 / 72; // millimetres at 10 pt
+    const double width = reportTextWidth(font, sample);
+    QVERIFY2(qAbs(width / expected - 1) * 100 <= percent,
+             qPrintable(QStringLiteral("%1 mm against %2 mm in %3")
+                            .arg(width)
+                            .arg(expected)
+                            .arg(reportFontFamily(design))));
+    for (bool italic : {false, true}) {
+        QFontMetricsF metrics(reportQFont(TReportFont{design, 10, bold, italic}));
         for (QChar c : QStringLiteral("ěščřžýáíéúůťďňĚŠČŘŽÝÁÍÉÚŮŤĎŇ§"))
             QVERIFY2(metrics.inFont(c), qPrintable(QString(c)));
     }
     // A font made elsewhere under the design name lands on the same face.
     installReportFonts();
-    QCOMPARE(QFontInfo(QFont(design)).family(), installed);
+    QCOMPARE(QFontInfo(QFont(design)).family(), reportFontFamily(design));
 }
 
 void TestReportEngine::imagesArePaintedWithoutSmoothing_data() {
@@ -698,6 +720,134 @@ void TestReportEngine::pdfHasPagesAndTextsWhereTheModelPutThem() {
         }
     }
     QCOMPARE(checked, 6 * 4);
+}
+
+void TestReportEngine::autoSizedTextWithoutWidthKeepsItsDesignedAnchor_data() {
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("centre, longer") << int(TAlignment::Center)
+                                    << "Výsledek mechanického rozboru sadby brambor";
+    QTest::newRow("centre, shorter") << int(TAlignment::Center) << "Rozbor";
+    QTest::newRow("right, longer") << int(TAlignment::Right) << "Základní rozmnožovací materiál";
+}
+
+void TestReportEngine::autoSizedTextWithoutWidthKeepsItsDesignedAnchor() {
+    QFETCH(int, alignment);
+    QFETCH(QString, printed);
+    OneBand t;
+    const QString design = QStringLiteral("Výsledek rozboru");
+    TReportText& e = t.band->text(QStringLiteral("QRLabel34"), design, 43.4, 13.2, tahoma10);
+    e.Alignment = TAlignment(alignment);
+    e.onPrint([&](TReportText&, QString& text) { text = printed; });
+    const TPrimitive p = t.render(QStringLiteral("QRLabel34")).value(0);
+    const double designWidth = reportTextWidth(tahoma10, design);
+    QCOMPARE(p.Box.width(), reportTextWidth(tahoma10, printed));
+    if (TAlignment(alignment) == TAlignment::Center)
+        QVERIFY(qAbs(p.Box.center().x() - (10 + 43.4 + designWidth / 2)) < 1e-9);
+    else
+        QVERIFY(qAbs(p.Box.right() - (10 + 43.4 + designWidth)) < 1e-9);
+}
+
+void TestReportEngine::textsWithoutFontTakeTheReportDefault() {
+    OneBand t;
+    t.report.DefaultFont = TReportFont{QStringLiteral("Arial CE"), 10};
+    t.band->text(QStringLiteral("caption"), QStringLiteral("Druh"), 1, 1);
+    t.band->field(QStringLiteral("value"), QStringLiteral("A"), 1, 10);
+    t.band->text(QStringLiteral("own"), QStringLiteral("Druh"), 1, 20, tahoma10);
+    t.table.setRows({{QStringLiteral("pšenice")}});
+    const TRenderedReport r = renderReport(t.report);
+    QCOMPARE(r.find(0, QStringLiteral("caption")).value(0).Font, t.report.DefaultFont);
+    QCOMPARE(r.find(0, QStringLiteral("value")).value(0).Font, t.report.DefaultFont);
+    QCOMPARE(r.find(0, QStringLiteral("own")).value(0).Font, tahoma10);
+}
+
+void TestReportEngine::textCutAtItsBoxIsNotInThePdf_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("alignment");
+    QTest::addColumn<QString>("shown");  // what the reader finds first
+    QTest::addColumn<QString>("hidden"); // what it must not find
+    // A box of 30 x 4.5 mm holds one line of Arial 10.
+    QTest::newRow("lines below the box") << "Alfa Beta Gama Delta Epsilon Zeta Eta Theta Iota Kappa"
+                                         << int(TAlignment::Left) << "Alfa Beta Gama"
+                                         << "Epsilon";
+    QTest::newRow("right-aligned") << "Alfa Beta Gama Delta Epsilon Zeta Eta Theta" << int(TAlignment::Right)
+                                   << "Alfa Beta Gama"
+                                   << "Zeta";
+    QTest::newRow("a word wider than the box")
+        << "Nejnepravděpodobnějšími" << int(TAlignment::Left) << "Nejnepravděpodo"
+        << "Nejnepravděpodobnějšími";
+    QTest::newRow("fits") << "Alfa Beta" << int(TAlignment::Left) << "Alfa Beta"
+                          << "Gama";
+}
+
+void TestReportEngine::textCutAtItsBoxIsNotInThePdf() {
+    QFETCH(QString, text);
+    QFETCH(int, alignment);
+    QFETCH(QString, shown);
+    QFETCH(QString, hidden);
+    OneBand t;
+    TReportText& e = t.band->text(QStringLiteral("NAV1"), text, 13.2, 20, arial10);
+    e.box(30, 4.5);
+    e.Alignment = TAlignment(alignment);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("cut.pdf"));
+    exportPdf(renderReport(t.report), pdf);
+    const QString plain =
+        QString::fromUtf8(run(findTool("pdftotext"), {pdf, QStringLiteral("-")})).simplified();
+    // The reader finds what the paper shows, and the words' boxes lie inside the element's box.
+    QVERIFY2(plain.startsWith(shown) && !plain.contains(hidden), qPrintable(plain));
+    const QString html =
+        QString::fromUtf8(run(findTool("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
+    static const QRegularExpression wordRe(
+        QString::fromLatin1(R"re(<word xMin="([\d.]+)" yMin="[\d.]+" xMax="([\d.]+)")re"));
+    for (auto it = wordRe.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        QVERIFY(m.captured(1).toDouble() * mmPerPt >= 23.2 - 0.2);
+        QVERIFY(m.captured(2).toDouble() * mmPerPt <= 53.2 + 0.2);
+    }
+}
+
+void TestReportEngine::printerPrintsThePagesOfItsRange_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("all") << 0 << 0 << QStringList{"L1", "L5", "L9"};
+    QTest::newRow("page 2") << 2 << 2 << QStringList{"L5"};
+    QTest::newRow("pages 2 to 9") << 2 << 9 << QStringList{"L5", "L9"};
+    QTest::newRow("past the end") << 4 << 5 << QStringList();
+}
+
+void TestReportEngine::printerPrintsThePagesOfItsRange() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QStringList, labels);
+    LabelSheet sheet(1, 9); // three pages of four labels
+    const TRenderedReport r = renderReport(sheet.report);
+    QCOMPARE(r.pageCount(), 3);
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("tisk.pdf")));
+    preparePrinter(printer, r);
+    QCOMPARE(printer.pageLayout().pageSize().size(QPageSize::Millimeter), QSizeF(210, 297));
+    if (from > 0) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(from, to);
+    }
+    if (labels.isEmpty()) {
+        QVERIFY_THROWS_EXCEPTION(EReportError, printReport(r, printer));
+        return;
+    }
+    printReport(r, printer);
+    const QString text =
+        QString::fromUtf8(run(findTool("pdftotext"), {printer.outputFileName(), QStringLiteral("-")}));
+    // The first label of each page printed tells which pages were printed, in order.
+    QStringList firsts;
+    for (const QString& page : text.split(QChar(u'\f'), Qt::SkipEmptyParts)) {
+        static const QRegularExpression label(QStringLiteral("L\\d"));
+        firsts << label.match(page).captured(0);
+    }
+    QCOMPARE(firsts, labels);
 }
 
 QTEST_MAIN(TestReportEngine)
