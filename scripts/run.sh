@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Kvor Pro and starts it in a demo program folder against a demo vendor database.
-#   build/demo/kvor/        program folder: the program file, kvor.ini, data/
+#   build/demo/kvor/        program folder: the program file, kvor.ini, data/, the help documents
 #   build/demo/Trivan05.ini shared settings of the product family (one folder up)
 #   build/demo/db/          the throwaway demo vendor database (127.0.0.1:$KVOR_DEMO_PORT)
 #   build/demo/ftp/         the demo vendor FTP server (127.0.0.1:$KVOR_DEMO_FTP_PORT), publishing
@@ -19,6 +19,8 @@ cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target kvor
 
 mkdir -p "$demo/kvor/data"
 cp "$build/kvor" "$demo/kvor/kvor"
+# The documents of the help menu lie beside the program (built with it into build/docs/).
+cp "$build/docs/zadosti.pdf" "$build/docs/popis.txt" "$build/docs/licence.txt" "$demo/kvor/"
 
 # The demo vendor database, with a workstation row for this user on this computer.
 bash scripts/vendor-server.sh start "$demo/db" "$port"

@@ -3,6 +3,7 @@
 # vendor database, drives it with the keyboard and the mouse, and writes PNG files:
 #   main-window.png      the request editor with a request filled in and saved
 #   variety-panel.png    the editor with the variety panel open
+#   search-window.png    the search window over the variety list, a part of a name typed
 #   settings-window.png  the company identity settings (they open first on a new program folder)
 #   saved-texts.png      the saved-texts window of a field
 #   label-dialog.png     the label dialog of "Štítek na vz."
@@ -104,6 +105,15 @@ text 'sklad Kroměříž'; keys Return
 xdotool mousemove --window "$main" 12 300 click 1
 sleep 1
 shoot "$main" variety-panel.png
+# The search window of the list: a click on the column title sorts it and opens the search, and
+# typing a part of a name narrows the list; Escape goes back to where the list stood.
+xdotool mousemove --window "$main" 120 52 click 1
+search=$(window 'Hledat')
+xdotool windowactivate --sync "$search" 2>/dev/null || xdotool windowfocus --sync "$search"
+text 'še'
+shoot "$search" search-window.png
+keys Escape
+sleep 0.5
 xdotool mousemove --window "$main" 120 90 click --repeat 2 --delay 80 1
 sleep 0.5
 

@@ -20,8 +20,11 @@
 #include "server/ExportQueue.h"
 #include "server/ServerLink.h"
 #include "server/Submission.h"
+#include "splash/HelpMenu.h"
+#include "splash/StartDialogSem.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
+#include "tablestore/search/RaDBSearch.h"
 #include "update/UpdateRun.h"
 #include "widgets/DBControls.h"
 #include "widgets/DataSetTableModel.h"
@@ -46,7 +49,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QSplashScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -97,30 +99,6 @@ QString str(const char* latin1) {
     return QString::fromLatin1(latin1);
 }
 
-// The splash of the start-up: the program's name and version on a plain picture.
-QWidget* makeSplash() {
-    QPixmap picture(500, 300);
-    picture.fill(QColor(236, 242, 230));
-    {
-        QPainter p(&picture);
-        p.fillRect(QRect(0, 0, 500, 170), QColor(120, 160, 80));
-        p.setPen(Qt::blue);
-        QFont big(QStringLiteral("Arial"), 28, QFont::Bold);
-        p.setFont(big);
-        p.drawText(QRect(0, 200, 500, 40), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Kvor Pro"));
-        QFont small(QStringLiteral("Arial"), 14);
-        p.setFont(small);
-        p.drawText(QRect(0, 245, 500, 24), Qt::AlignHCenter | Qt::AlignVCenter,
-                   QStringLiteral("žádost o uznání vzorku"));
-        p.setFont(QFont(QStringLiteral("Arial"), 8));
-        p.drawText(QRect(0, 276, 490, 18), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("verze ") + sys::programVersion());
-    }
-    auto* splash = new QSplashScreen(picture);
-    splash->setObjectName(QStringLiteral("StartDialogSem1"));
-    return splash;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -157,6 +135,26 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     DsMemTable33->SetName(QStringLiteral("DsMemTable33"));
     DsMemTable1 = new TDsMemTable(this);
     DsMemTable1->SetName(QStringLiteral("DsMemTable1"));
+    RaDBSearch1 = new TRaDBSearch(this);
+    RaDBSearch1->setObjectName(QStringLiteral("RaDBSearch1"));
+    RaDBSearch1->SetSearchKind(TSearchKind::skContext);
+    // The program's own modal seam shows the search window, so that it can be answered like any other.
+    RaDBSearch1->ShowModal = [](QDialog& window) { return execDialog(window); };
+    // The splash as this program configures it; shown during window creation.
+    StartDialogSem1 = new TStartDialogSem(this);
+    StartDialogSem1->SetBitmap(TStartDialogSem::ProgramPicture());
+    StartDialogSem1->Ramecek = TRamecek::None;
+    StartDialogSem1->Text1 = QStringLiteral("Kvor Pro");
+    StartDialogSem1->Text2 = QStringLiteral("žádost o uznání vzorku");
+    StartDialogSem1->Text1x = 0;
+    StartDialogSem1->Text1y = 200;
+    StartDialogSem1->Text2x = 0;
+    StartDialogSem1->Text2y = 245;
+    StartDialogSem1->Text1Color = Qt::blue;
+    StartDialogSem1->Text2Color = Qt::blue;
+    StartDialogSem1->Vypisverze = true;
+    StartDialogSem1->FreeOnClose = true;
+    StartDialogSem1->AutoZmiz = false;
     DataSource1 = new TDataSource(Dbf5, this);
     DataSource1->setObjectName(QStringLiteral("DataSource1"));
     dotaz = new TMessageBox(this);
@@ -187,7 +185,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // 4.
     showSplash();
     // 5.
-    m_startTime.start();
+    m_startTime.Start();
     // 6.
     folder.mkpath(QStringLiteral("data"));
     DsDatabase1->SetDatabaseName(folder.filePath(QStringLiteral("data")));
@@ -218,17 +216,12 @@ bool TForm1::Online() const {
 }
 
 void TForm1::showSplash() {
-    m_splash = makeSplash();
-    m_splash->show();
-    centerOnScreen(m_splash);
-    QCoreApplication::processEvents();
+    if (StartDialogSem1) StartDialogSem1->Show();
 }
 
 void TForm1::closeSplash() {
-    if (m_splash) {
-        m_splash->close();
-        delete m_splash;
-    }
+    // Closing frees the component, which empties the reference.
+    if (StartDialogSem1) StartDialogSem1->Close();
 }
 
 void TForm1::Akt_prg(int mode) {
@@ -286,11 +279,7 @@ void TForm1::buildMenu() {
 
     QMenu* pomoc = bar->addMenu(QStringLiteral("Pomoc"));
     pomoc->setObjectName(QStringLiteral("Pomoc1"));
-    item(pomoc, "Popisprogramu1", QStringLiteral("Popis programu"))->setEnabled(false);
-    item(pomoc, "Posledni1", QStringLiteral("Poslední změny"))->setEnabled(false);
-    pomoc->addSeparator();
-    item(pomoc, "Licence1", QStringLiteral("Licenční ujednání"))->setEnabled(false);
-    item(pomoc, "Oprogramu1", QStringLiteral("O programu"))->setEnabled(false);
+    help::fillHelpMenu(pomoc, this);
 
     QMenu* konec = bar->addMenu(QStringLiteral("Konec"));
     konec->setObjectName(QStringLiteral("Konec2"));
@@ -674,7 +663,9 @@ void TForm1::buildVarietyPanel(QWidget* central) {
             [&] {
                 if (!DsMemTable33->Active() || fieldName.isEmpty()) return;
                 DsMemTable33->SortByFields(fieldName);
-                // The search over the sorted column opens here once the search dialog is part of the program.
+                RaDBSearch1->SetDataSet(DsMemTable33);
+                // The record the search leaves current is the user's choice, whatever the result.
+                RaDBSearch1->Execute(fieldName);
             },
             this);
     });
@@ -806,12 +797,7 @@ void TForm1::FormShow() {
 }
 
 void TForm1::waitForMinimumStartupTime() {
-    while (m_startTime.elapsed() < m_minimumStartupMs) {
-        QEventLoop loop;
-        QTimer::singleShot(std::min<qint64>(500, m_minimumStartupMs - m_startTime.elapsed()), &loop,
-                           &QEventLoop::quit);
-        loop.exec();
-    }
+    m_startTime.WaitAtLeast(m_minimumStartupMs);
 }
 
 void TForm1::openRequestTable() {

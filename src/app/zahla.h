@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the request editor, its start-up and the commands of its menu and buttons.
-#include <QElapsedTimer>
+#include "splash/StartDialogSem.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -27,6 +28,7 @@ class TDBEdit;
 class TDBGrid;
 class TDataSetTableModel;
 class TMessageBox;
+class TRaDBSearch;
 class TServerLink;
 class TVarietyBar;
 
@@ -72,7 +74,9 @@ public:
     TDsDbfTable* DsDbfTable1 = nullptr;
     TDsMemTable* DsMemTable33 = nullptr;
     TDsMemTable* DsMemTable1 = nullptr;
-    TDataSource* DataSource1 = nullptr; // the request
+    TRaDBSearch* RaDBSearch1 = nullptr;        // the search over the variety grid
+    QPointer<TStartDialogSem> StartDialogSem1; // empty once the splash has closed
+    TDataSource* DataSource1 = nullptr;        // the request
     TMessageBox* dotaz = nullptr;
     TServerLink& Link() const { return *m_link; }
 
@@ -165,8 +169,7 @@ private:
     QHash<QString, QWidget*> m_controls;
     QList<QWidget*> m_focusOrder;
     QList<QWidget*> m_enterAsTab;
-    QPointer<QWidget> m_splash;
-    QElapsedTimer m_startTime;
+    TStartupClock m_startTime;
     int m_minimumStartupMs = kMinimumStartupMs;
     int m_panelOpenWidth = 0;
     bool m_panelKeptOpen = false;

@@ -3,6 +3,7 @@
 #include "platform/Cp1250.h"
 #include "platform/CzechLocale.h"
 #include "platform/EmptyDate.h"
+#include "tablestore/DsDbParser.h"
 
 #include <cmath>
 #include <limits>
@@ -387,6 +388,7 @@ void TDataSet::Close() {
     Fire(BeforeClose);
     if (m_state == TDataSetState::dsEdit || m_state == TDataSetState::dsInsert) InternalCancel();
     InternalClose();
+    m_filterExpression.reset(); // bound to what the dataset had open
     m_state = TDataSetState::dsInactive;
     m_eof = m_bof = true;
     m_modified = false;
@@ -786,10 +788,23 @@ void TDataSet::SetFilterOptions(TFilterOptions options) {
     });
 }
 
+std::unique_ptr<TDsExpression> TDataSet::NewFilterExpression() const {
+    return nullptr;
+}
+
 void TDataSet::FilterChanged() {
-    if (m_filtered && !m_filter.isEmpty())
+    if (!m_filtered || m_filter.isEmpty()) {
+        m_filterExpression.reset();
+        return;
+    }
+    std::unique_ptr<TDsExpression> expression = NewFilterExpression();
+    if (!expression)
         throw EDatabaseError::prefixed(
             Name(), QStringLiteral("Filtrovací výrazy tato verze nepodporuje: %1").arg(m_filter));
+    expression->CaseInsensitive = m_filterOptions & foCaseInsensitive;
+    expression->WholeValue = m_filterOptions & foNoPartialCompare;
+    if (!expression->Check(m_filter)) throw EDatabaseError(QStringLiteral("Invalid filter expression."));
+    m_filterExpression = std::move(expression);
 }
 
 void CopyCurrentRecord(TDataSet& source, TDataSet& destination, bool byName) {

@@ -100,6 +100,7 @@ enum class TDataEvent {
 using TBookmark = QByteArray;
 
 class TDataSet;
+class TDsExpression;
 
 // One field of a dataset. Values travel as QVariant: an invalid QVariant is null, otherwise
 // the value has the field type's own type (QString for strings and memos, int for the small
@@ -297,8 +298,13 @@ protected:
     // Resolves "A;B" to fields and the values to one per field ("Field 'X' not found").
     std::pair<QList<TField*>, QVariantList> ResolveKeys(const QString& keyFields,
                                                         const QVariant& keyValues) const;
-    // Raises the "not yet supported" error for a filter expression that is switched on.
+    // Parses a filter expression that is switched on and checks it once ("Invalid filter
+    // expression." when it gives no value); a dataset without a filter expression raises instead.
     virtual void FilterChanged();
+    // A new expression bound to this dataset's fields, or nullptr when it cannot filter by one.
+    virtual std::unique_ptr<TDsExpression> NewFilterExpression() const;
+    // The expression movement applies while the dataset is open and filtered by one, else nullptr.
+    TDsExpression* FilterExpression() const { return m_filterExpression.get(); }
 
 private:
     void SetFieldDefsWhileOpen(const TFieldDefs&) = delete;
@@ -316,6 +322,7 @@ private:
     QString m_filter;
     bool m_filtered = false;
     TFilterOptions m_filterOptions = 0;
+    std::unique_ptr<TDsExpression> m_filterExpression;
 };
 
 // Copies the current record of source into destination, which must be in edit or insert state:

@@ -2,6 +2,7 @@
 
 #include "platform/CzechLocale.h"
 #include "platform/EmptyDate.h"
+#include "tablestore/DsDbParser.h"
 
 #include <climits>
 #include <cstring>
@@ -357,7 +358,20 @@ void TDsDbfTable::InternalClose() {
 }
 
 bool TDsDbfTable::Visible(const char* record) const {
-    return m_showDeleted || std::uint8_t(record[0]) != TDbfFile::kDeletedFlag;
+    if (!m_showDeleted && std::uint8_t(record[0]) == TDbfFile::kDeletedFlag) return false;
+    // The filter expression of this table is always the one bound to its file.
+    const auto* filter = static_cast<const TDsDbParser*>(FilterExpression());
+    return !filter || filter->PassesRecord(record);
+}
+
+std::unique_ptr<TDsExpression> TDsDbfTable::NewFilterExpression() const {
+    return std::make_unique<TDsDbParser>(m_file.get());
+}
+
+void TDsDbfTable::FilterChanged() {
+    TDataSet::FilterChanged();
+    // The current record may no longer pass (or a hidden one pass again): start from the top.
+    if (Active()) First();
 }
 
 int TDsDbfTable::Load(bool forward) {

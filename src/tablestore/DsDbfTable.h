@@ -126,6 +126,8 @@ protected:
     void InternalRefresh() override;
     void SetFieldValueInternal(const TField& field, const QVariant& value) override;
     void CheckCanSetField(const TField& field) const override;
+    std::unique_ptr<TDsExpression> NewFilterExpression() const override;
+    void FilterChanged() override;
 
 private:
     friend class TDsDatabase;

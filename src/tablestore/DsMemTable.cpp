@@ -1,6 +1,7 @@
 #include "tablestore/DsMemTable.h"
 
 #include "platform/Cp1250.h"
+#include "tablestore/DsDbFilter.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -139,13 +140,15 @@ void TDsCustomMemTable::InternalClose() {
 // Filter and movement
 
 bool TDsCustomMemTable::Passes(int index) {
-    // The expression part of a filter is refused when it is switched on, so only the event decides.
-    if (!Filtered() || !OnFilterRecord) return true;
+    if (!Filtered()) return true;
     struct Reset {
         int& ref;
         ~Reset() { ref = -1; }
     } reset{m_filterIndex};
     m_filterIndex = index;
+    // The expression first, read through the fields that now show the record under test.
+    if (const TDsExpression* expression = FilterExpression(); expression && !expression->Passes()) return false;
+    if (!OnFilterRecord) return true;
     bool accept = true;
     try {
         OnFilterRecord(*this, accept);
@@ -195,6 +198,10 @@ void TDsCustomMemTable::FilterChanged() {
     TDataSet::FilterChanged();
     // The current record may no longer pass (or a hidden one pass again): start from the top.
     if (Active()) First();
+}
+
+std::unique_ptr<TDsExpression> TDsCustomMemTable::NewFilterExpression() const {
+    return std::make_unique<TDsDbFilter>(this);
 }
 
 int TDsCustomMemTable::RecNo() const {

@@ -86,6 +86,7 @@ protected:
     void InternalDelete() override;
     void SetFieldValueInternal(const TField& field, const QVariant& value) override;
     void FilterChanged() override;
+    std::unique_ptr<TDsExpression> NewFilterExpression() const override;
 
 private:
     bool Passes(int index);

@@ -1019,7 +1019,8 @@ void TestAppForm::menuRefreshOfflineDisablesHistorie() {
             if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
     enabled.sort();
     QCOMPARE(enabled, (QStringList{"Aktualizace číselníků", "Konec", "Kontrola nové verze",
-                                   "Nastavení programu", "Opravdu"}));
+                                   "Licenční ujednání", "Nastavení programu", "O programu", "Opravdu",
+                                   "Popis programu", "Poslední změny"}));
 }
 
 void TestAppForm::focusOrderAndEnter() {

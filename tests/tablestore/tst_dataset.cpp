@@ -359,7 +359,7 @@ void TestDataSet::controlsNotification() {
 void TestDataSet::refusedFilterIsTakenBack() {
     TDsMemTable t;
     fill(t, 2);
-    t.SetFilter(QStringLiteral("CISLO > 1"));
+    t.SetFilter(QStringLiteral("CISLO > 1 AND"));
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, t.SetFiltered(true));
     QVERIFY(!t.Filtered());
     QCOMPARE(t.RecNo(), 1);

@@ -16,7 +16,7 @@ namespace {
 
 const char* const kUsage = "použití:\n"
                            "  kvor-dbf info SOUBOR\n"
-                           "  kvor-dbf dump SOUBOR\n"
+                           "  kvor-dbf dump SOUBOR [--filter VÝRAZ [--case-insensitive] [--whole]]\n"
                            "  kvor-dbf create SOUBOR --fields \"NAZEV:C:20,NC:N:19:4,DAT:D\" [--csv VSTUP]";
 
 // A table of the file's folder, opened or created through the table store.
@@ -162,9 +162,14 @@ void info(const QString& file, QTextStream& out) {
             << field.Decimals << '\n';
 }
 
-void dump(const QString& file, QTextStream& out) {
+void dump(const QString& file, QTextStream& out, const QString& filter, int filterOptions) {
     auto table = openForReading(file);
     TDsDbfTable& t = table->Dbf;
+    if (!filter.isEmpty()) {
+        t.SetFilterOptions(filterOptions);
+        t.SetFilter(filter);
+        t.SetFiltered(true);
+    }
     const QList<TDbfField>& descriptors = t.File()->Fields();
     out << csv::formatRow(t.FieldNames()) << '\n';
     QStringList cells;
@@ -229,8 +234,20 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         const QString command = arguments[0], file = arguments[1];
         if (command == u"info" && arguments.size() == 2) {
             info(file, out);
-        } else if (command == u"dump" && arguments.size() == 2) {
-            dump(file, out);
+        } else if (command == u"dump") {
+            QString filter;
+            int options = 0;
+            for (int i = 2; i < arguments.size(); ++i) {
+                if (arguments[i] == u"--filter" && i + 1 < arguments.size())
+                    filter = arguments[++i];
+                else if (arguments[i] == u"--case-insensitive")
+                    options |= foCaseInsensitive;
+                else if (arguments[i] == u"--whole")
+                    options |= foNoPartialCompare;
+                else
+                    throw ToolError(QString::fromUtf8(kUsage));
+            }
+            dump(file, out, filter, options);
         } else if (command == u"create") {
             QString fields, csvPath;
             bool haveFields = false;

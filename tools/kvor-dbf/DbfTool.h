@@ -20,7 +20,8 @@ void info(const QString& file, QTextStream& out);
 
 // The live records in file order as CSV: a header row of field names, null as an empty cell,
 // dates as yyyy-mm-dd, numbers with '.' and the field's decimals.
-void dump(const QString& file, QTextStream& out);
+// With a filter expression only the records that pass it, under the given filter options.
+void dump(const QString& file, QTextStream& out, const QString& filter = QString(), int filterOptions = 0);
 
 // Creates the table from "NAME:C:20,NC:N:19:4,DAT:D" and appends the rows of a CSV text (header
 // row of field names; the conventions of dump). Returns the number of records appended.
