@@ -410,7 +410,8 @@ QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, 
         break;
     }
     case 'L':
-        out[0] = value.toBool() ? 'T' : 'F';
+        // A foreign file may declare a logical field without bytes: there is nothing to write.
+        if (n >= 1) out[0] = value.toBool() ? 'T' : 'F';
         break;
     case 'I':
     case '+': {
