@@ -4,7 +4,9 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -264,6 +266,17 @@ QString dbfTablePath(const QString& directory, const QString& tableName) {
     return dir + name;
 }
 
+QString dbfExistingPath(const QString& path) {
+    QFileInfo info(path);
+    if (info.exists()) return path;
+    const QDir dir = info.dir();
+    const QString name = info.fileName();
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    return path;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Field codec
 
@@ -304,8 +317,9 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
         // Asterisks are what dBase writers put where a number did not fit and what some put for
         // null: either way there is no number to show, and 0 would be a wrong one.
         if (std::all_of(p, p + n, [](char c) { return c == '*' || c == ' '; })) return QVariant();
+        // The whole field counts, however wide; text that is no number reads as 0.
         double v = 0.0;
-        if (!parseNumber(p, std::min(n, 32), v)) v = 0.0;
+        if (!parseNumber(p, n, v)) v = 0.0;
         return v;
     }
     case 'L':
@@ -326,6 +340,7 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
     case 'I':
     case '+': {
         if (n < 4) return QByteArray(p, n);
+        if (field.LittleEndianInteger) return int(std::int32_t(getU32(p)));
         if (allBytes(p, 4, '\0')) return QVariant();
         std::uint32_t u = (std::uint32_t(std::uint8_t(p[0])) << 24) |
                           (std::uint32_t(std::uint8_t(p[1])) << 16) |
@@ -347,6 +362,20 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
         qint64 rest = total % qint64(kMsPerDay);
         QDate date = QDate(1, 1, 1).addDays(day - 1);
         return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(rest)));
+    }
+    case 'O': {
+        // A double in the byte order of the machines that write these files (little-endian).
+        if (n < 8) return QByteArray(p, n);
+        std::uint64_t u = std::uint64_t(getU32(p)) | (std::uint64_t(getU32(p + 4)) << 32);
+        double v;
+        std::memcpy(&v, &u, sizeof v);
+        return v;
+    }
+    case 'Y': {
+        // Currency: a little-endian 64-bit count of ten-thousandths.
+        if (n < 8) return QByteArray(p, n);
+        std::uint64_t u = std::uint64_t(getU32(p)) | (std::uint64_t(getU32(p + 4)) << 32);
+        return double(std::int64_t(u)) / 10000.0;
     }
     case 'M':
     case 'B':
@@ -416,9 +445,33 @@ QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, 
     case 'I':
     case '+': {
         if (n < 4) break;
+        if (field.LittleEndianInteger) {
+            putU32(out.data(), std::uint32_t(std::int32_t(value.toInt())));
+            break;
+        }
         std::uint32_t u = std::uint32_t(std::int32_t(value.toInt())) ^ 0x80000000u;
         for (int i = 0; i < 4; ++i)
             out[i] = char((u >> (24 - 8 * i)) & 0xFF);
+        break;
+    }
+    case 'O':
+    case 'Y': {
+        if (n < 8) break;
+        double v = value.toDouble();
+        std::uint64_t u;
+        if (field.Type == 'O') {
+            std::memcpy(&u, &v, sizeof u);
+        } else {
+            const double units = std::round(v * 10000.0);
+            // An amount beyond the 64-bit count would wrap around into another amount.
+            if (!std::isfinite(units) || std::abs(units) >= 9.2e18)
+                throw EDatabaseError(QStringLiteral("Částka %1 se nevejde do pole %2")
+                                         .arg(value.toString(), fieldLabel(field)),
+                                     DS_INVALID_FIELD_SIZE);
+            u = std::uint64_t(std::int64_t(units));
+        }
+        putU32(out.data(), std::uint32_t(u));
+        putU32(out.data() + 4, std::uint32_t(u >> 32));
         break;
     }
     case '@': {
@@ -525,8 +578,9 @@ int TDbfFile::Create(const QString& path, CP_TYPE codePage, const TFieldDefs& de
     bytes[headerLength - 1] = kTerminator;
     bytes[headerLength] = kEofMarker;
 
-    // Take the lock before truncating: a file that someone holds open stays as it is.
-    QByteArray native = QFile::encodeName(path);
+    // Take the lock before truncating: a file that someone holds open stays as it is. An existing
+    // table is replaced under its own name, whatever the case of its letters.
+    QByteArray native = QFile::encodeName(dbfExistingPath(path));
     int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return DS_CANNOT_OPEN_FILE;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -548,8 +602,10 @@ int TDbfFile::Create(const QString& path, CP_TYPE codePage, const TFieldDefs& de
     return code;
 }
 
-int TDbfFile::Open(const QString& path, bool readOnly, bool exclusive, int cacheRecords, CP_TYPE codePage) {
+int TDbfFile::Open(const QString& givenPath, bool readOnly, bool exclusive, int cacheRecords,
+                   CP_TYPE codePage) {
     Close();
+    const QString path = dbfExistingPath(givenPath);
     QByteArray native = QFile::encodeName(path);
     int fd = ::open(native.constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (fd < 0) return DS_CANNOT_OPEN_FILE;
@@ -622,6 +678,7 @@ int TDbfFile::Open(const QString& path, bool readOnly, bool exclusive, int cache
             f.Decimals = std::uint8_t(d[17]);
         }
         f.Offset = offset;
+        f.LittleEndianInteger = m_family == TDbfFamily::FoxPro;
         offset += f.Length;
         m_fields << f;
     }
@@ -641,7 +698,7 @@ int TDbfFile::Open(const QString& path, bool readOnly, bool exclusive, int cache
     qsizetype dot = memoPath.lastIndexOf(u'.');
     if (dot > memoPath.lastIndexOf(u'/')) memoPath.truncate(dot);
     memoPath += m_family == TDbfFamily::FoxPro ? QStringLiteral(".fpt") : QStringLiteral(".dbt");
-    QByteArray memoNative = QFile::encodeName(memoPath);
+    QByteArray memoNative = QFile::encodeName(dbfExistingPath(memoPath));
     if (::access(memoNative.constData(), F_OK) == 0) {
         int mfd = ::open(memoNative.constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
         if (mfd < 0) return fail(DS_CANNOT_OPEN_FILE);

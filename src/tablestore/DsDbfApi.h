@@ -32,6 +32,9 @@ struct TDbfField {
     int Length = 0;
     int Decimals = 0;
     int Offset = 0; // in the record; 1 for the first field, the deletion flag being byte 0
+    // FoxPro stores I fields as plain little-endian integers; the dBase family inverts the sign
+    // bit and stores them big-endian.
+    bool LittleEndianInteger = false;
 };
 
 // The field type a dataset shows for a type letter.
@@ -44,6 +47,10 @@ int dbfDescriptorsFor(const TFieldDefs& defs, QList<TDbfField>& fields);
 // The file of a table: the folder (a '\' is taken as a folder separator, a missing separator is
 // added; empty means the current folder) and the table name with its extension replaced by ".dbf".
 QString dbfTablePath(const QString& directory, const QString& tableName);
+
+// The existing file that a path names, whatever the case of its file name (tables copied from a
+// Windows machine may be called CENIK.DBF); the path itself when no such file exists.
+QString dbfExistingPath(const QString& path);
 
 class TDbfFile {
 public:

@@ -634,6 +634,47 @@ private slots:
         QCOMPARE(t->FieldByName(QStringLiteral("KOD"))->AsInteger(), -2);
     }
 
+    // A table copied from Windows may carry its name in any case: it is opened and replaced under
+    // that name; a table that does not exist yet is created with the name as given.
+    void fileNameCase_data() {
+        QTest::addColumn<QString>("onDisk");
+        QTest::addColumn<QString>("tableName");
+        QTest::addColumn<QString>("afterCreate");
+        QTest::newRow("upper case on disk") << "CENIK.DBF"
+                                            << "cenik.dbf"
+                                            << "CENIK.DBF";
+        QTest::newRow("mixed case asked") << "cenik.dbf"
+                                          << "Cenik.DBF"
+                                          << "cenik.dbf";
+        QTest::newRow("new table") << QString() << "Nova.dbf"
+                                   << "Nova.dbf";
+    }
+
+    void fileNameCase() {
+        QFETCH(QString, onDisk);
+        QFETCH(QString, tableName);
+        QFETCH(QString, afterCreate);
+        QTemporaryDir dir;
+        m_db->SetDatabaseName(dir.path());
+        if (!onDisk.isEmpty()) {
+            Layout l;
+            l.Fields = {{"DRUH", 'C', 5}};
+            l.Records << dbftest::record(l, {"Oves"});
+            QVERIFY(dbftest::write(dir.filePath(onDisk), dbftest::build(l)));
+            auto t = table(tableName);
+            t->Open();
+            QCOMPARE(t->RecordCount(), 1);
+            QCOMPARE(t->FieldByName(QStringLiteral("DRUH"))->AsString(), QStringLiteral("Oves"));
+        }
+        auto t = table(tableName);
+        t->SetFieldDefs({{QStringLiteral("NAZEV"), ftString, 8}});
+        t->CreateTable();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{afterCreate});
+        t->Open();
+        QCOMPARE(t->FieldNames(), QStringList{QStringLiteral("NAZEV")});
+        QCOMPARE(t->RecordCount(), 0);
+    }
+
     void filterIsRefusedForNow() {
         makeAddresses(QStringLiteral("filter.dbf"), {{"a"}});
         auto t = table(QStringLiteral("filter.dbf"));
