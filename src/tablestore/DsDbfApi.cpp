@@ -755,20 +755,75 @@ int TDbfFile::Fetch(std::uint32_t n, bool forward, const char*& record) {
     return DS_OK;
 }
 
-int TDbfFile::WriteHeader() {
+class TDbfFile::SharedWrite {
+public:
+    // An exclusive table needs no lock: nobody else has the file open.
+    explicit SharedWrite(TDbfFile& file) : m_fd(file.m_exclusive ? -1 : file.m_fd) {
+        if (m_fd < 0) return;
+        m_code = Lock(F_WRLCK);
+        if (m_code == DS_OK) m_code = file.RefreshRecordCount();
+    }
+    ~SharedWrite() {
+        if (m_fd >= 0) (void)Lock(F_UNLCK);
+    }
+    SharedWrite(const SharedWrite&) = delete;
+    SharedWrite& operator=(const SharedWrite&) = delete;
+    int Code() const { return m_code; }
+
+private:
+    int Lock(short type) const {
+        // Locks of the open file description: they exclude two openers in one process too, and
+        // closing another descriptor of the file does not drop them.
+        struct flock lock {};
+        lock.l_type = type;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0;
+        lock.l_len = kHeaderSize;
+        while (::fcntl(m_fd, F_OFD_SETLKW, &lock) != 0)
+            if (errno != EINTR) return DS_TABLE_BUSY;
+        return DS_OK;
+    }
+
+    int m_fd;
+    int m_code = DS_OK;
+};
+
+int TDbfFile::RefreshRecordCount() {
+    char count[4];
+    std::int64_t got = 0;
+    if (int code = ReadAt(4, count, 4, got); code != DS_OK) return code;
+    if (got < 4) return DS_CANNOT_READ_FILE;
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) return DS_CANNOT_READ_FILE;
+    // As at opening, only whole records count.
+    const std::int64_t size = std::int64_t(st.st_size);
+    const std::int64_t whole = size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0;
+    m_recordCount = std::uint32_t(std::min<std::int64_t>(getU32(count), whole));
+    return DS_OK;
+}
+
+int TDbfFile::StoreHeader() {
     putU32(m_header.data() + 4, m_recordCount);
     return WriteAt(0, m_header.constData(), m_header.size());
+}
+
+int TDbfFile::WriteHeader() {
+    SharedWrite lock(*this);
+    if (lock.Code() != DS_OK) return lock.Code();
+    return StoreHeader();
 }
 
 int TDbfFile::AppendRecord(const char* record, std::uint32_t& recordNumber) {
     if (!IsOpen()) return DS_INVALID_HANDLE;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
+    SharedWrite lock(*this);
+    if (lock.Code() != DS_OK) return lock.Code();
     if (m_recordCount == 0xFFFFFFFFu) return DS_CANNOT_WRITE_FILE;
     std::uint32_t n = m_recordCount + 1;
     if (int code = WriteAt(RecordOffset(n), record, m_recordLength); code != DS_OK) return code;
     m_recordCount = n;
     recordNumber = n;
-    if (int code = WriteHeader(); code != DS_OK) return code;
+    if (int code = StoreHeader(); code != DS_OK) return code;
     const char eof = kEofMarker;
     return WriteAt(RecordOffset(n) + m_recordLength, &eof, 1);
 }

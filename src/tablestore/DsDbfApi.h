@@ -120,7 +120,16 @@ public:
     static QByteArray encodeField(const TDbfField& field, const QVariant& value, CP_TYPE codePage);
 
 private:
+    // Writes the header held in memory. A table that others may write too takes the header lock
+    // and re-reads the record count first (see SharedWrite).
     int WriteHeader();
+    // While a shared writable table is changed: an exclusive lock of the header bytes, held only
+    // for the one append or header write, and the record count as the header now says it, so
+    // that two openers never write at the same place or put back a count that is out of date.
+    class SharedWrite;
+    int RefreshRecordCount();
+    // Writes the header held in memory with the record count; the caller holds the lock.
+    int StoreHeader();
     int ReadAt(std::int64_t offset, char* data, std::int64_t size, std::int64_t& got) const;
     int WriteAt(std::int64_t offset, const char* data, std::int64_t size) const;
     std::int64_t RecordOffset(std::uint32_t n) const {
