@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -90,12 +92,6 @@ bool parseNumber(const char* p, int n, double& value) {
     bool ok = false;
     value = QByteArray(p + start, end - start).toDouble(&ok);
     return ok && std::isfinite(value);
-}
-
-QByteArray translate(QByteArray bytes, const std::uint8_t* table) {
-    for (char& c : bytes)
-        c = char(table[std::uint8_t(c)]);
-    return bytes;
 }
 
 QString fieldLabel(const TDbfField& f) {
@@ -390,73 +386,136 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
     }
 }
 
-QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, CP_TYPE codePage) {
-    const int n = field.Length;
-    QByteArray out(n, ' ');
-    if (!value.isValid() || value.isNull()) {
-        if ((field.Type == 'I' || field.Type == '+') && n >= 4) std::memset(out.data(), 0, 4);
-        if (field.Type == '@' && n >= 8) std::memset(out.data(), 0, 8);
-        return out;
+namespace {
+
+[[noreturn]] void refuseNumber(const TDbfField& field, const QString& text) {
+    throw EDatabaseError(QStringLiteral("Číslo %1 se nevejde do pole %2 (šířka %3, desetinná místa %4)")
+                             .arg(text, fieldLabel(field))
+                             .arg(field.Length)
+                             .arg(field.Decimals),
+                         DS_INVALID_FIELD_SIZE);
+}
+
+[[noreturn]] void refuseDate(const TDbfField& field, const QVariant& value) {
+    throw EDatabaseError(
+        QStringLiteral("Datum %1 nelze zapsat do pole %2").arg(value.toString(), fieldLabel(field)),
+        DS_INVALID_FIELD_SIZE);
+}
+
+// The fixed-point text of a number with the field's decimals into text (room for 400 characters);
+// returns its length, 0 for a value that has none (not finite).
+int fixedText(double v, int decimals, char* text) {
+    if (!std::isfinite(v)) return 0;
+    // Most values have no more decimals than the field: their digits are an exact integer count of
+    // the last decimal place. Below 2^50 the product is within 1/16 of the true one, so the count
+    // is the correctly rounded one.
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                         1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+    if (decimals < int(std::size(kPowers))) {
+        const double scaled = v * kPowers[decimals];
+        if (std::abs(scaled) < 1125899906842624.0 && scaled == std::trunc(scaled)) {
+            long long units = std::llabs(static_cast<long long>(scaled));
+            char digits[24];
+            int count = int(std::to_chars(digits, digits + sizeof digits, units).ptr - digits);
+            int len = 0;
+            if (units != 0 && scaled < 0) text[len++] = '-'; // a value that rounds to zero has no sign
+            const int whole = count - decimals;
+            if (whole <= 0) {
+                text[len++] = '0';
+            } else {
+                std::memcpy(text + len, digits, size_t(whole));
+                len += whole;
+            }
+            if (decimals > 0) {
+                text[len++] = '.';
+                for (int i = whole; i < 0; ++i)
+                    text[len++] = '0';
+                const int from = std::max(whole, 0);
+                std::memcpy(text + len, digits + from, size_t(count - from));
+                len += count - from;
+            }
+            return len;
+        }
     }
+    // Values with more decimals than the field round as the Qt formatter rounds them (an exact
+    // half away from zero).
+    QByteArray formatted = QByteArray::number(v, 'f', decimals);
+    if (formatted.startsWith('-') && formatted.count('0') + formatted.count('.') == formatted.size() - 1)
+        formatted.remove(0, 1);
+    // Wider than any field can be: only its beginning is kept, for the message.
+    std::memcpy(text, formatted.constData(), size_t(std::min<qsizetype>(formatted.size(), 400)));
+    return int(formatted.size());
+}
+
+void putU64(char* p, std::uint64_t v) {
+    putU32(p, std::uint32_t(v));
+    putU32(p + 4, std::uint32_t(v >> 32));
+}
+
+} // namespace
+
+void TDbfFile::encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE codePage, char* out) {
+    const int n = field.Length;
+    if (!value.isValid() || value.isNull()) {
+        std::memset(out, ' ', size_t(n));
+        if ((field.Type == 'I' || field.Type == '+') && n >= 4) std::memset(out, 0, 4);
+        if (field.Type == '@' && n >= 8) std::memset(out, 0, 8);
+        return;
+    }
+    // A value that the field refuses is refused before any byte of the field changes.
     switch (field.Type) {
     case 'C': {
-        QByteArray bytes = cp1250::encode(value.toString()).left(n);
-        bytes = translate(bytes, codePageInfo(codePage).WriteTable);
-        std::memcpy(out.data(), bytes.constData(), size_t(bytes.size()));
-        break;
+        const qsizetype written = cp1250::encodeInto(value.toString(), out, n);
+        const std::uint8_t* table = codePageInfo(codePage).WriteTable;
+        for (qsizetype i = 0; i < written; ++i)
+            out[i] = char(table[std::uint8_t(out[i])]);
+        std::memset(out + written, ' ', size_t(n - written));
+        return;
     }
     case 'D': {
         QDate d = value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
-        if (!d.isValid() || d.year() < 1 || d.year() > 9999)
-            throw EDatabaseError(
-                QStringLiteral("Datum %1 nelze zapsat do pole %2").arg(value.toString(), fieldLabel(field)),
-                DS_INVALID_FIELD_SIZE);
-        QByteArray text = QByteArray::number(d.year()).rightJustified(4, '0') +
-                          QByteArray::number(d.month()).rightJustified(2, '0') +
-                          QByteArray::number(d.day()).rightJustified(2, '0');
-        std::memcpy(out.data(), text.constData(), size_t(std::min<qsizetype>(n, 8)));
-        break;
+        if (!d.isValid() || d.year() < 1 || d.year() > 9999) refuseDate(field, value);
+        char digits[9];
+        std::snprintf(digits, sizeof digits, "%04d%02d%02d", d.year(), d.month(), d.day());
+        std::memset(out, ' ', size_t(n));
+        std::memcpy(out, digits, size_t(std::min(n, 8)));
+        return;
     }
     case 'N':
     case 'F': {
-        double v = value.toDouble();
-        QByteArray text;
-        if (std::isfinite(v)) {
-            text = QByteArray::number(v, 'f', field.Decimals);
-            // A value that rounds to zero is written without its sign.
-            if (text.startsWith('-') && text.count('0') + text.count('.') == text.size() - 1)
-                text.remove(0, 1);
-        }
+        char text[401];
+        const int len = fixedText(value.toDouble(), field.Decimals, text);
         // A cut number would silently store a different value: refuse it instead.
-        if (text.isEmpty() || text.size() > n)
-            throw EDatabaseError(
-                QStringLiteral("Číslo %1 se nevejde do pole %2 (šířka %3, desetinná místa %4)")
-                    .arg(text.isEmpty() ? value.toString() : QString::fromLatin1(text), fieldLabel(field))
-                    .arg(n)
-                    .arg(field.Decimals),
-                DS_INVALID_FIELD_SIZE);
-        std::memcpy(out.data() + (n - text.size()), text.constData(), size_t(text.size()));
-        break;
+        if (len == 0) refuseNumber(field, value.toString());
+        if (len > n) refuseNumber(field, QString::fromLatin1(text, std::min(len, 400)));
+        std::memset(out, ' ', size_t(n - len));
+        std::memcpy(out + (n - len), text, size_t(len));
+        return;
     }
     case 'L':
+        std::memset(out, ' ', size_t(n));
         // A foreign file may declare a logical field without bytes: there is nothing to write.
         if (n >= 1) out[0] = value.toBool() ? 'T' : 'F';
-        break;
+        return;
     case 'I':
     case '+': {
-        if (n < 4) break;
+        std::memset(out, ' ', size_t(n));
+        if (n < 4) return;
         if (field.LittleEndianInteger) {
-            putU32(out.data(), std::uint32_t(std::int32_t(value.toInt())));
-            break;
+            putU32(out, std::uint32_t(std::int32_t(value.toInt())));
+            return;
         }
         std::uint32_t u = std::uint32_t(std::int32_t(value.toInt())) ^ 0x80000000u;
         for (int i = 0; i < 4; ++i)
             out[i] = char((u >> (24 - 8 * i)) & 0xFF);
-        break;
+        return;
     }
     case 'O':
     case 'Y': {
-        if (n < 8) break;
+        if (n < 8) {
+            std::memset(out, ' ', size_t(n));
+            return;
+        }
         double v = value.toDouble();
         std::uint64_t u;
         if (field.Type == 'O') {
@@ -470,32 +529,41 @@ QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, 
                                      DS_INVALID_FIELD_SIZE);
             u = std::uint64_t(std::int64_t(units));
         }
-        putU32(out.data(), std::uint32_t(u));
-        putU32(out.data() + 4, std::uint32_t(u >> 32));
-        break;
+        std::memset(out, ' ', size_t(n));
+        putU64(out, u);
+        return;
     }
     case '@': {
-        if (n < 8) break;
+        if (n < 8) {
+            std::memset(out, ' ', size_t(n));
+            return;
+        }
         QDateTime dt = value.toDateTime();
-        if (!dt.isValid() || dt.date().year() < 1)
-            throw EDatabaseError(
-                QStringLiteral("Datum %1 nelze zapsat do pole %2").arg(value.toString(), fieldLabel(field)),
-                DS_INVALID_FIELD_SIZE);
+        if (!dt.isValid() || dt.date().year() < 1) refuseDate(field, value);
         double ms = double(dayNumber(dt.date())) * kMsPerDay + double(dt.time().msecsSinceStartOfDay());
         std::uint64_t u;
         std::memcpy(&u, &ms, sizeof u);
+        std::memset(out, ' ', size_t(n));
         for (int i = 0; i < 8; ++i)
             out[i] = char((u >> (56 - 8 * i)) & 0xFF);
-        break;
+        return;
     }
     default: {
-        QByteArray raw =
-            value.typeId() == QMetaType::QByteArray ? value.toByteArray() : cp1250::encode(value.toString());
-        raw = raw.left(n);
-        std::memcpy(out.data(), raw.constData(), size_t(raw.size()));
-        break;
+        std::memset(out, ' ', size_t(n));
+        if (value.typeId() == QMetaType::QByteArray) {
+            const QByteArray raw = value.toByteArray();
+            std::memcpy(out, raw.constData(), size_t(std::min<qsizetype>(raw.size(), n)));
+        } else {
+            cp1250::encodeInto(value.toString(), out, n);
+        }
+        return;
     }
     }
+}
+
+QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, CP_TYPE codePage) {
+    QByteArray out(field.Length, ' ');
+    encodeInto(field, value, codePage, out.data());
     return out;
 }
 
@@ -506,8 +574,7 @@ QVariant TDbfFile::ReadField(const char* record, int i) const {
 
 void TDbfFile::WriteField(char* record, int i, const QVariant& value) const {
     const TDbfField& f = m_fields.at(i);
-    QByteArray bytes = encodeField(f, value, m_codePage);
-    std::memcpy(record + f.Offset, bytes.constData(), size_t(f.Length));
+    encodeInto(f, value, m_codePage, record + f.Offset);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -712,6 +779,8 @@ int TDbfFile::Open(const QString& givenPath, bool readOnly, bool exclusive, int 
 }
 
 void TDbfFile::Close() {
+    // A caller that must know whether the waiting records reached the file ends bulk mode first.
+    (void)EndBulk();
     if (m_memoFd >= 0) ::close(m_memoFd);
     if (m_fd >= 0) ::close(m_fd);
     m_memoFd = m_fd = -1;
@@ -730,6 +799,7 @@ void TDbfFile::SetCacheRecords(int records) {
 
 int TDbfFile::Fetch(std::uint32_t n, bool forward, const char*& record) {
     if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (int code = EndBulk(); code != DS_OK) return code;
     if (n < 1) return DS_BEGIN_OF_FILE;
     if (n > m_recordCount) return DS_END_OF_FILE;
     if (m_cacheCount > 0 && n >= m_cacheFirst && n - m_cacheFirst < m_cacheCount) {
@@ -816,20 +886,68 @@ int TDbfFile::WriteHeader() {
 int TDbfFile::AppendRecord(const char* record, std::uint32_t& recordNumber) {
     if (!IsOpen()) return DS_INVALID_HANDLE;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
+    if (m_bulk) {
+        if (m_recordCount == 0xFFFFFFFFu) return DS_CANNOT_WRITE_FILE;
+        const size_t length = size_t(m_recordLength);
+        std::memcpy(m_block.data() + size_t(m_blockCount) * length, record, length);
+        ++m_blockCount;
+        recordNumber = ++m_recordCount;
+        // Flushed when one more record and the end marker would not fit.
+        if ((size_t(m_blockCount) + 1) * length + 1 > m_block.size()) return FlushBulk();
+        return DS_OK;
+    }
     SharedWrite lock(*this);
     if (lock.Code() != DS_OK) return lock.Code();
     if (m_recordCount == 0xFFFFFFFFu) return DS_CANNOT_WRITE_FILE;
     std::uint32_t n = m_recordCount + 1;
-    if (int code = WriteAt(RecordOffset(n), record, m_recordLength); code != DS_OK) return code;
+    m_appendBuffer.resize(size_t(m_recordLength) + 1);
+    std::memcpy(m_appendBuffer.data(), record, size_t(m_recordLength));
+    m_appendBuffer.back() = kEofMarker;
+    if (int code = WriteAt(RecordOffset(n), m_appendBuffer.data(), std::int64_t(m_appendBuffer.size()));
+        code != DS_OK)
+        return code;
     m_recordCount = n;
     recordNumber = n;
-    if (int code = StoreHeader(); code != DS_OK) return code;
-    const char eof = kEofMarker;
-    return WriteAt(RecordOffset(n) + m_recordLength, &eof, 1);
+    return StoreHeader();
+}
+
+void TDbfFile::BeginBulk() {
+    if (!IsOpen() || m_readOnly || !m_exclusive || m_bulk) return;
+    constexpr size_t kBlockBytes = 256 * 1024;
+    const size_t length = size_t(m_recordLength);
+    const size_t records = std::max<size_t>(1, kBlockBytes / length);
+    m_block.assign((records + 1) * length + 1, '\0'); // room for one more record and the marker
+    m_blockCount = 0;
+    m_bulk = true;
+}
+
+// Writes the waiting records with the end marker in one call, then the header with their count.
+int TDbfFile::FlushBulk() {
+    if (m_blockCount == 0) return DS_OK;
+    const std::int64_t bytes = std::int64_t(m_blockCount) * m_recordLength;
+    const std::uint32_t first = m_recordCount - m_blockCount + 1;
+    m_block[size_t(bytes)] = kEofMarker;
+    const std::uint32_t count = m_blockCount;
+    m_blockCount = 0;
+    if (int code = WriteAt(RecordOffset(first), m_block.data(), bytes + 1); code != DS_OK) {
+        m_recordCount -= count; // the records never reached the file
+        return code;
+    }
+    return StoreHeader();
+}
+
+int TDbfFile::EndBulk() {
+    if (!m_bulk) return DS_OK;
+    const int code = FlushBulk();
+    m_bulk = false;
+    m_block.clear();
+    m_block.shrink_to_fit();
+    return code;
 }
 
 int TDbfFile::RewriteRecord(std::uint32_t n, const char* record) {
     if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (int code = EndBulk(); code != DS_OK) return code;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
     if (n < 1 || n > m_recordCount) return DS_INVALID_PARAMETER;
     if (int code = WriteAt(RecordOffset(n), record, m_recordLength); code != DS_OK) return code;
@@ -841,6 +959,7 @@ int TDbfFile::RewriteRecord(std::uint32_t n, const char* record) {
 
 int TDbfFile::MarkDeleted(std::uint32_t n) {
     if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (int code = EndBulk(); code != DS_OK) return code;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
     if (n < 1 || n > m_recordCount) return DS_INVALID_PARAMETER;
     const char flag = char(kDeletedFlag);
@@ -854,6 +973,10 @@ int TDbfFile::Zap() {
     if (!IsOpen()) return DS_INVALID_HANDLE;
     if (!m_exclusive) return DS_TABLE_BUSY;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
+    // Records still waiting to be written would be cut off at once: they are dropped.
+    m_recordCount -= m_blockCount;
+    m_blockCount = 0;
+    (void)EndBulk();
     m_cacheCount = 0;
     if (::ftruncate(m_fd, off_t(m_headerLength)) != 0) return DS_CANNOT_WRITE_FILE;
     m_recordCount = 0;
@@ -862,6 +985,7 @@ int TDbfFile::Zap() {
 
 int TDbfFile::Pack() {
     if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (int code = EndBulk(); code != DS_OK) return code;
     if (!m_exclusive) return DS_TABLE_BUSY;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
     m_cacheCount = 0;

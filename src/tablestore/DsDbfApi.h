@@ -102,7 +102,18 @@ public:
     // record is not there.
     int Fetch(std::uint32_t n, bool forward, const char*& record);
 
+    // Writes the record and the end-of-file marker with one call, then the header's count: a
+    // kill at any moment leaves a table that opens, and with the record once this returned.
     int AppendRecord(const char* record, std::uint32_t& recordNumber);
+
+    // Bulk appending, for a table that was just created or emptied and is held exclusively, so
+    // that nobody can see it before its writer is done: appended records gather in blocks of a
+    // few hundred kilobytes, each written with one call, then the header. A kill leaves a table
+    // that opens with the records of the last block written. Any other use of the file (a read,
+    // a rewrite, a delete mark, Zap, Pack, Close) first writes what is pending and ends it.
+    void BeginBulk();
+    int EndBulk();
+    bool InBulk() const { return m_bulk; }
     int RewriteRecord(std::uint32_t n, const char* record);
     int MarkDeleted(std::uint32_t n);
     int Zap();
@@ -118,6 +129,8 @@ public:
     // The same codec for a descriptor that belongs to no open file (creation checks, tests).
     static QVariant decodeField(const TDbfField& field, const char* bytes, CP_TYPE codePage);
     static QByteArray encodeField(const TDbfField& field, const QVariant& value, CP_TYPE codePage);
+    // Encodes straight into the field's bytes at out (field.Length of them), without temporaries.
+    static void encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE codePage, char* out);
 
 private:
     // Writes the header held in memory. A table that others may write too takes the header lock
@@ -128,6 +141,8 @@ private:
     // that two openers never write at the same place or put back a count that is out of date.
     class SharedWrite;
     int RefreshRecordCount();
+    // Writes the records waiting in bulk mode with the end marker in one call, then the header.
+    int FlushBulk();
     // Writes the header held in memory with the record count; the caller holds the lock.
     int StoreHeader();
     int ReadAt(std::int64_t offset, char* data, std::int64_t size, std::int64_t& got) const;
@@ -147,6 +162,11 @@ private:
     std::uint32_t m_recordCount = 0;
     QList<TDbfField> m_fields;
     CP_TYPE m_codePage = ascii_ANSI;
+
+    bool m_bulk = false;
+    std::vector<char> m_block;        // records waiting in bulk mode, with room for the end marker
+    std::uint32_t m_blockCount = 0;   // how many records m_block holds
+    std::vector<char> m_appendBuffer; // one record and the end marker
 
     int m_cacheRecords = 10;
     std::vector<char> m_cache;
