@@ -141,6 +141,33 @@ class KvorDbfTablesReadElsewhere(unittest.TestCase):
         self.assertEqual(first[:1] + first[4:], second[:1] + second[4:])
 
 
+class LargeTablesReadElsewhere(unittest.TestCase):
+    """kvor-dbf create writes a new table in blocks: a table of several blocks must read back
+    record for record in dbfread and GDAL."""
+
+    def test_every_record_reads_back(self):
+        count = 10000
+        expected = [("Odrůda č. %d" % i, i * 0.25 - 100.0, i % 1000, datetime.date(2012, 3, 15)
+                     + datetime.timedelta(days=i), i % 2 == 0) for i in range(1, count + 1)]
+        with tempfile.TemporaryDirectory() as d:
+            source = os.path.join(d, "in.csv")
+            with open(source, "w", encoding="utf-8", newline="") as f:
+                w = csv.writer(f, lineterminator="\n")
+                w.writerow(["NAZEV", "NC", "KS", "DATUM", "OK"])
+                for row in expected:
+                    w.writerow([cell(v) for v in row])
+            path = os.path.join(d, "velka.dbf")
+            run_tool("create", path, "--fields", "NAZEV:C:28,NC:N:19:4,KS:N:5,DATUM:D,OK:L", "--csv", source)
+            theirs = [(r["NAZEV"], r["NC"], r["KS"], r["DATUM"], r["OK"])
+                      for r in dbfread.DBF(path, encoding="cp1250")]
+            self.assertEqual(theirs, expected)
+            rows = ogr_rows(path)
+            self.assertEqual(len(rows), count)
+            for row, (name, nc, ks, date, ok) in zip(rows, expected):
+                self.assertEqual((row["NAZEV"], float(row["NC"]), int(row["KS"]), row["DATUM"], row["OK"]),
+                                 (name, nc, ks, date.strftime("%Y/%m/%d"), "T" if ok else "F"))
+
+
 class GdalTablesReadByKvorDbf(unittest.TestCase):
     def test_ogr2ogr_table_dumps_the_same_values(self):
         with tempfile.TemporaryDirectory() as d:
