@@ -4,7 +4,8 @@
 // on a table with deleted records). Every figure is the median of several runs, each side
 // measured in the same run; every side creates its file inside the timed part.
 //
-// kvor-bench-tablestore [records] [runs]   (default 1000000 and 5; the other sizes scale with it)
+// kvor-bench-tablestore [records] [runs] [cases]   (default 1000000, 5 and every case; the other
+// sizes scale with records; cases is a comma-separated choice of scan, append, save, pack)
 #include "platform/Cp1250.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
@@ -262,6 +263,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int records = argc > 1 ? std::max(1000, std::atoi(argv[1])) : 1000000;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const QStringList cases = argc > 3 ? QString::fromLocal8Bit(argv[3]).split(u',', Qt::SkipEmptyParts)
+                                       : QStringList{QStringLiteral("scan"), QStringLiteral("append"),
+                                                     QStringLiteral("save"), QStringLiteral("pack")};
+    auto wanted = [&](const char* name) { return cases.contains(QLatin1String(name)); };
     const int appends = records / 10;
     const int saved = records / 20;
     QTemporaryDir tmp;
@@ -277,9 +282,12 @@ int main(int argc, char** argv) {
     const Values savedValues(all.begin(), all.begin() + saved);
 
     // 1. Sequential scan.
-    writeRaw(path("cenik.dbf"), all, false);
-    g_sink = g_sink + scanRaw(path("cenik.dbf")); // warm the page cache
+    if (wanted("scan")) {
+        writeRaw(path("cenik.dbf"), all, false);
+        g_sink = g_sink + scanRaw(path("cenik.dbf")); // warm the page cache
+    }
     for (int buffer : {10, 1000}) {
+        if (!wanted("scan")) break;
         std::uint64_t reads = 0;
         Sides s;
         s.Kvor = [&] { scanKvor(dir, QStringLiteral("cenik.dbf"), buffer, &reads); };
@@ -295,6 +303,7 @@ int main(int argc, char** argv) {
     // once reopened, so that every posted record is in the file when Post returns, and once right
     // after CreateTable, where the table takes them in bulk.
     for (bool bulk : {false, true}) {
+        if (!wanted("append")) break;
         Sides s;
         s.Kvor = [&] {
             TDsDatabase db;
@@ -340,7 +349,7 @@ int main(int argc, char** argv) {
     }
 
     // 3. Rewriting a table from a memory table: CreateTable, then SaveRecords.
-    {
+    if (wanted("save")) {
         TDsMemTable mem;
         mem.SetFieldDefs(varietyDefs());
         mem.Open();
@@ -376,7 +385,7 @@ int main(int argc, char** argv) {
     }
 
     // 4. Pack: right after Zap, as the program empties a table, and with every second record deleted.
-    writeRaw(path("pack_input.dbf"), all, true);
+    if (wanted("pack")) writeRaw(path("pack_input.dbf"), all, true);
     auto kvorTable = [&](const char* name, const std::function<void(TDsDbfTable&)>& work) {
         TDsDatabase db;
         db.SetDatabaseName(dir);
@@ -389,7 +398,7 @@ int main(int argc, char** argv) {
         work(t);
         t.Close();
     };
-    {
+    if (wanted("pack")) {
         Sides s;
         s.Prepare = [&] {
             copyFresh(path("pack_input.dbf"), path("zap.dbf"));
@@ -420,7 +429,7 @@ int main(int argc, char** argv) {
             QStringLiteral("Zap + Pack of %1 records (as the program empties)").arg(records), runs, s,
             QStringLiteral("raw cuts the file and writes the header; shapelib makes an empty clone"));
     }
-    {
+    if (wanted("pack")) {
         Sides s;
         s.Prepare = [&] {
             copyFresh(path("pack_input.dbf"), path("pack.dbf"));

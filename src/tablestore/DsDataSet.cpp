@@ -4,6 +4,8 @@
 #include "platform/CzechLocale.h"
 #include "platform/EmptyDate.h"
 
+#include <QMetaMethod>
+
 #include <cmath>
 #include <limits>
 
@@ -253,6 +255,13 @@ QVariant TField::convert(const QVariant& value) const {
     }
 }
 
+bool TField::TakesAsItIs(const QVariant& value) const {
+    const TFieldType t = m_def.DataType;
+    if (value.typeId() != QMetaType::QString || !isStringType(t)) return false;
+    return t == ftGuid || m_def.Size <= 0 ||
+           static_cast<const QString*>(value.constData())->size() <= m_def.Size;
+}
+
 void TField::SetValue(const QVariant& value) {
     m_dataSet->SetFieldValue(*this, value);
 }
@@ -305,6 +314,9 @@ void TDataSet::Notify(TDataEvent event, TField* field) {
         if (event != TDataEvent::FieldChange) m_pendingDataSetChange = true;
         return;
     }
+    // Datasets that no control watches (batch copies, the file tools) skip the signal machinery.
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&TDataSet::dataEvent);
+    if (!isSignalConnected(signal)) return;
     emit dataEvent(event, field);
 }
 
@@ -616,8 +628,11 @@ void TDataSet::Refresh() {
 void TDataSet::SetFieldValue(TField& field, const QVariant& value) {
     CheckActive();
     CheckCanSetField(field);
-    QVariant converted = field.convert(value);
-    SetFieldValueInternal(field, converted);
+    // Text that fits a string field, the most frequent assignment, needs no converted copy.
+    if (field.TakesAsItIs(value))
+        SetFieldValueInternal(field, value);
+    else
+        SetFieldValueInternal(field, field.convert(value));
     m_modified = true;
     Notify(TDataEvent::FieldChange, &field);
 }

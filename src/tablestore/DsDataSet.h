@@ -142,6 +142,8 @@ public:
 
     // The value converted to this field's type; an invalid QVariant for null. Raises EConvertError.
     QVariant convert(const QVariant& value) const;
+    // Whether convert would give the value back unchanged (text that fits a string field).
+    bool TakesAsItIs(const QVariant& value) const;
 
 private:
     TDataSet* m_dataSet;

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -456,6 +458,15 @@ void putU64(char* p, std::uint64_t v) {
 
 void TDbfFile::encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE codePage, char* out) {
     const int n = field.Length;
+    if (field.Type == 'C' && value.typeId() == QMetaType::QString) {
+        // Strings, the values most often written, are read in place rather than copied out.
+        const qsizetype written = cp1250::encodeInto(*static_cast<const QString*>(value.constData()), out, n);
+        const std::uint8_t* table = codePageInfo(codePage).WriteTable;
+        for (qsizetype i = 0; i < written; ++i)
+            out[i] = char(table[std::uint8_t(out[i])]);
+        std::memset(out + written, ' ', size_t(n - written));
+        return;
+    }
     if (!value.isValid() || value.isNull()) {
         std::memset(out, ' ', size_t(n));
         if ((field.Type == 'I' || field.Type == '+') && n >= 4) std::memset(out, 0, 4);
@@ -682,6 +693,7 @@ int TDbfFile::Open(const QString& givenPath, bool readOnly, bool exclusive, int 
         return DS_CANNOT_OPEN_FILE;
     }
     m_fd = fd;
+    m_mapUnavailable = false;
     m_readOnly = readOnly;
     m_exclusive = exclusive;
     m_codePage = codePage;
@@ -781,6 +793,7 @@ int TDbfFile::Open(const QString& givenPath, bool readOnly, bool exclusive, int 
 void TDbfFile::Close() {
     // A caller that must know whether the waiting records reached the file ends bulk mode first.
     (void)EndBulk();
+    (void)EndMapped();
     if (m_memoFd >= 0) ::close(m_memoFd);
     if (m_fd >= 0) ::close(m_fd);
     m_memoFd = m_fd = -1;
@@ -896,6 +909,11 @@ int TDbfFile::AppendRecord(const char* record, std::uint32_t& recordNumber) {
         if ((size_t(m_blockCount) + 1) * length + 1 > m_block.size()) return FlushBulk();
         return DS_OK;
     }
+    if (m_exclusive && !m_mapUnavailable) {
+        const int code = AppendMapped(record, recordNumber);
+        if (code != kNotMapped) return code;
+        m_mapUnavailable = true; // no mapping or no room for one: written as below from now on
+    }
     SharedWrite lock(*this);
     if (lock.Code() != DS_OK) return lock.Code();
     if (m_recordCount == 0xFFFFFFFFu) return DS_CANNOT_WRITE_FILE;
@@ -904,11 +922,91 @@ int TDbfFile::AppendRecord(const char* record, std::uint32_t& recordNumber) {
     std::memcpy(m_appendBuffer.data(), record, size_t(m_recordLength));
     m_appendBuffer.back() = kEofMarker;
     if (int code = WriteAt(RecordOffset(n), m_appendBuffer.data(), std::int64_t(m_appendBuffer.size()));
-        code != DS_OK)
+        code != DS_OK) {
+        // A write cut short (a full disk) may have put part of the record over the end marker:
+        // the file is put back to its records and the marker, as far as that still goes.
+        if (::ftruncate(m_fd, off_t(RecordOffset(n))) == 0) (void)WriteAt(RecordOffset(n), &kEofMarker, 1);
         return code;
+    }
     m_recordCount = n;
     recordNumber = n;
     return StoreHeader();
+}
+
+int TDbfFile::AppendMapped(const char* record, std::uint32_t& recordNumber) {
+    if (m_recordCount == 0xFFFFFFFFu) return DS_CANNOT_WRITE_FILE;
+    const std::uint32_t n = m_recordCount + 1;
+    const std::int64_t offset = RecordOffset(n);
+    const std::int64_t end = offset + m_recordLength + 1;
+    if (!m_window || offset < m_windowStart || end > m_windowStart + m_windowLength)
+        if (int code = MapAppendWindow(offset, end); code != DS_OK) return code;
+    char* p = m_window + (offset - m_windowStart);
+    std::memcpy(p, record, size_t(m_recordLength));
+    p[m_recordLength] = kEofMarker;
+    // The count goes in only after the record: a kill in between leaves the table as it was.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    putU32(m_headerMap + 4, n);
+    putU32(m_header.data() + 4, n);
+    m_recordCount = n;
+    m_recordsEnd = end;
+    recordNumber = n;
+    return DS_OK;
+}
+
+int TDbfFile::MapAppendWindow(std::int64_t offset, std::int64_t end) {
+    static const std::int64_t page = std::max<long>(4096, ::sysconf(_SC_PAGESIZE));
+    if (!m_headerMap) {
+        void* header = ::mmap(nullptr, size_t(m_header.size()), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
+        if (header == MAP_FAILED) return kNotMapped;
+        m_headerMap = static_cast<char*>(header);
+    }
+    if (!m_reserved) {
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0) return DS_CANNOT_READ_FILE;
+        m_recordsEnd = std::int64_t(st.st_size);
+    }
+    // Windows grow from 64 KB to 4 MB: a single append reserves little, a long run of them
+    // maps seldom.
+    const std::int64_t previous = m_window ? m_windowLength : 0;
+    if (m_window) ::munmap(m_window, size_t(m_windowLength));
+    m_window = nullptr;
+    const std::int64_t start = offset / page * page;
+    const std::int64_t wanted = std::clamp<std::int64_t>(previous * 2, 64 * 1024, 4 * 1024 * 1024);
+    const std::int64_t length = std::max(wanted, (end - start + page - 1) / page * page);
+    m_reserved = true;
+    // Without room for the window (a nearly full disk, a size limit) the records are written one
+    // by one instead, which uses the room left to the last byte and reports what stops them.
+    if (::posix_fallocate(m_fd, off_t(start), off_t(length)) != 0) {
+        (void)EndMapped();
+        return kNotMapped;
+    }
+    void* window = ::mmap(nullptr, size_t(length), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, off_t(start));
+    if (window == MAP_FAILED) {
+        (void)EndMapped();
+        return kNotMapped;
+    }
+    m_window = static_cast<char*>(window);
+    m_windowStart = start;
+    m_windowLength = length;
+#ifdef MADV_POPULATE_WRITE
+    // One call instead of a page fault for every page, and a page that cannot be had is an error
+    // here rather than a SIGBUS in the copy. Older kernels (EINVAL) fault them in one by one.
+    if (::madvise(m_window, size_t(length), MADV_POPULATE_WRITE) != 0 && errno != EINVAL) {
+        (void)EndMapped();
+        return kNotMapped;
+    }
+#endif
+    return DS_OK;
+}
+
+int TDbfFile::EndMapped() {
+    if (m_window) ::munmap(m_window, size_t(m_windowLength));
+    if (m_headerMap) ::munmap(m_headerMap, size_t(m_header.size()));
+    m_window = m_headerMap = nullptr;
+    m_windowStart = m_windowLength = 0;
+    if (!m_reserved) return DS_OK;
+    m_reserved = false;
+    return ::ftruncate(m_fd, off_t(m_recordsEnd)) == 0 ? DS_OK : DS_CANNOT_WRITE_FILE;
 }
 
 void TDbfFile::BeginBulk() {
@@ -978,6 +1076,7 @@ int TDbfFile::Zap() {
     m_blockCount = 0;
     (void)EndBulk();
     m_cacheCount = 0;
+    if (int code = EndMapped(); code != DS_OK) return code;
     if (::ftruncate(m_fd, off_t(m_headerLength)) != 0) return DS_CANNOT_WRITE_FILE;
     m_recordCount = 0;
     return WriteHeader();
@@ -986,6 +1085,7 @@ int TDbfFile::Zap() {
 int TDbfFile::Pack() {
     if (!IsOpen()) return DS_INVALID_HANDLE;
     if (int code = EndBulk(); code != DS_OK) return code;
+    if (int code = EndMapped(); code != DS_OK) return code;
     if (!m_exclusive) return DS_TABLE_BUSY;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
     m_cacheCount = 0;

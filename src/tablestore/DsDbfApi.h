@@ -102,8 +102,10 @@ public:
     // record is not there.
     int Fetch(std::uint32_t n, bool forward, const char*& record);
 
-    // Writes the record and the end-of-file marker with one call, then the header's count: a
-    // kill at any moment leaves a table that opens, and with the record once this returned.
+    // Appends a record after the last one. A kill at any moment leaves a table that opens, and
+    // with the record once this returned. A table held exclusively takes the record, the end
+    // marker and the header's count straight into a mapping of the file (see MapAppendWindow);
+    // a shared one writes the record and the end marker with one call, then the header.
     int AppendRecord(const char* record, std::uint32_t& recordNumber);
 
     // Bulk appending, for a table that was just created or emptied and is held exclusively, so
@@ -145,6 +147,17 @@ private:
     int FlushBulk();
     // Writes the header held in memory with the record count; the caller holds the lock.
     int StoreHeader();
+    // Appends through the mapping; DS_OK, an error, or kNotMapped when the file cannot be mapped.
+    int AppendMapped(const char* record, std::uint32_t& recordNumber);
+    // Maps the stretch of the file from the page of offset on, reserving the disk space first
+    // (posix_fallocate), so that a full disk is found here rather than as a fault when a record
+    // is copied in.
+    // The file is longer than its records while the window is mapped; a kill then leaves zeros
+    // after the end marker, which the header's count leaves out.
+    int MapAppendWindow(std::int64_t offset, std::int64_t end);
+    // Unmaps and cuts the file back to its records and the end marker.
+    int EndMapped();
+    static constexpr int kNotMapped = -1;
     int ReadAt(std::int64_t offset, char* data, std::int64_t size, std::int64_t& got) const;
     int WriteAt(std::int64_t offset, const char* data, std::int64_t size) const;
     std::int64_t RecordOffset(std::uint32_t n) const {
@@ -167,6 +180,14 @@ private:
     std::vector<char> m_block;        // records waiting in bulk mode, with room for the end marker
     std::uint32_t m_blockCount = 0;   // how many records m_block holds
     std::vector<char> m_appendBuffer; // one record and the end marker
+
+    char* m_headerMap = nullptr;    // the header's page, mapped while appending through the mapping
+    char* m_window = nullptr;       // the mapped stretch that the next records go into
+    std::int64_t m_windowStart = 0; // its offset in the file (a multiple of the page size)
+    std::int64_t m_windowLength = 0;
+    bool m_reserved = false;       // the file was made longer than its records
+    std::int64_t m_recordsEnd = 0; // where the file ends once the reserve is cut off again
+    bool m_mapUnavailable = false; // mapping failed once: appends are written instead
 
     int m_cacheRecords = 10;
     std::vector<char> m_cache;

@@ -1,6 +1,7 @@
-// Appending to dBase tables: a table just created or emptied takes its appends in blocks, any
-// other table one record at a time. Both must give the same file, and a process killed in the
-// middle of either must leave a table that opens (with every posted record, for the latter).
+// Appending to dBase tables: a table just created or emptied takes its appends in blocks, another
+// table held exclusively through a mapping of the file, a shared one by writing each record. All
+// must give the same file, and a process killed in the middle of any must leave a table that opens
+// (with every posted record, for the latter two).
 #include "tst_dbf_util.h"
 
 #include "tablestore/DsDbfTable.h"
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,6 +108,14 @@ private slots:
 
     void bulkAndSingleAppendsGiveTheSameFile() {
         QFETCH(int, records);
+        auto shared = table(QStringLiteral("shared.dbf"));
+        shared->CreateTable();
+        shared->SetExclusive(false);
+        shared->Open();
+        QVERIFY(!shared->File()->InBulk());
+        append(*shared, 1, records);
+        shared->Close();
+
         auto single = table(QStringLiteral("single.dbf"));
         single->CreateTable();
         single->Open();
@@ -134,11 +144,12 @@ private slots:
         zapped->Close();
 
         // Zap leaves no end marker until the next append: a table emptied and left empty ends at its header.
-        const QByteArray expected = withoutDate(dbftest::read(m_dir.filePath(QStringLiteral("single.dbf"))));
+        const QByteArray expected = withoutDate(dbftest::read(m_dir.filePath(QStringLiteral("shared.dbf"))));
+        QCOMPARE(withoutDate(dbftest::read(m_dir.filePath(QStringLiteral("single.dbf")))), expected);
         QCOMPARE(withoutDate(dbftest::read(m_dir.filePath(QStringLiteral("created.dbf")))), expected);
         if (records > 0) {
             QCOMPARE(withoutDate(dbftest::read(m_dir.filePath(QStringLiteral("zapped.dbf")))), expected);
-            verifyTable(QStringLiteral("single.dbf"), records);
+            verifyTable(QStringLiteral("shared.dbf"), records);
         }
     }
 
@@ -180,13 +191,16 @@ private slots:
     // and holds whole records; with single appends it holds every record whose Post returned.
     void killedWriterLeavesATableThatOpens_data() {
         QTest::addColumn<bool>("bulk");
-        QTest::newRow("bulk appends") << true;
-        QTest::newRow("single appends") << false;
+        QTest::addColumn<bool>("exclusive");
+        QTest::newRow("bulk appends") << true << true;
+        QTest::newRow("exclusive appends") << false << true;
+        QTest::newRow("shared appends") << false << false;
     }
 
     void killedWriterLeavesATableThatOpens() {
         QFETCH(bool, bulk);
-        const QString name = bulk ? QStringLiteral("killbulk.dbf") : QStringLiteral("killsingle.dbf");
+        QFETCH(bool, exclusive);
+        const QString name = QStringLiteral("kill%1%2.dbf").arg(int(bulk)).arg(int(exclusive));
         int pipeFds[2];
         QVERIFY(::pipe(pipeFds) == 0);
         const pid_t child = ::fork();
@@ -199,6 +213,7 @@ private slots:
                 t->Open();
                 if (!bulk) {
                     t->Close();
+                    t->SetExclusive(exclusive);
                     t->Open();
                 }
                 for (int i = 1;; ++i) {
@@ -243,6 +258,54 @@ private slots:
         append(*t, count + 1, count + 1);
         t->Close();
         verifyTable(name, count + 1);
+    }
+
+    // A disk that fills up (here a file size limit) in the middle of exclusive appends: the record
+    // that no longer fits is refused with an error, not a crash, and every record posted before it
+    // is in the table.
+    void appendsUntilTheDiskIsFull() {
+        const QString name = QStringLiteral("full.dbf");
+        {
+            auto t = table(name);
+            t->CreateTable();
+        }
+        int pipeFds[2];
+        QVERIFY(::pipe(pipeFds) == 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::close(pipeFds[0]);
+            ::signal(SIGXFSZ, SIG_IGN);
+            // Room for the first mapped window of 64 KB, not for the second.
+            const rlimit limit{100000, 100000};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+            int posted = 0;
+            try {
+                auto t = table(name);
+                t->Open();
+                for (int i = 1; i < 10000; ++i) {
+                    append(*t, i, i);
+                    posted = i;
+                }
+            } catch (const EDatabaseError&) {
+                const bool sent = ::write(pipeFds[1], &posted, sizeof posted) == sizeof posted;
+                ::_exit(sent ? 0 : 2);
+            } catch (...) {
+            }
+            ::_exit(1);
+        }
+        ::close(pipeFds[1]);
+        int posted = -1;
+        const bool got = ::read(pipeFds[0], &posted, sizeof posted) == sizeof posted;
+        ::close(pipeFds[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(got);
+        // (100000 - 193 header bytes - 1 end marker) / 75 bytes a record
+        QCOMPARE(posted, 1330);
+        verifyTable(name, posted);
     }
 };
 
