@@ -343,9 +343,10 @@ int main(int argc, char** argv) {
                              : QStringLiteral("%1 appends through the dataset").arg(appends),
                         runs, s,
                         bulk ? QString()
-                             : QStringLiteral("CreateTable included; each Post writes the record and the "
-                                              "header; shapelib writes its header once at close; raw "
-                                              "writes one stream"));
+                             : QStringLiteral("CreateTable included; each Post leaves the record and the "
+                                              "header's count in the file (through a mapping of it); "
+                                              "shapelib writes its header once at close; raw writes "
+                                              "one stream"));
     }
 
     // 3. Rewriting a table from a memory table: CreateTable, then SaveRecords.

@@ -314,10 +314,15 @@ void TDataSet::Notify(TDataEvent event, TField* field) {
         if (event != TDataEvent::FieldChange) m_pendingDataSetChange = true;
         return;
     }
-    // Datasets that no control watches (batch copies, the file tools) skip the signal machinery.
-    static const QMetaMethod signal = QMetaMethod::fromSignal(&TDataSet::dataEvent);
-    if (!isSignalConnected(signal)) return;
+    // Datasets that nobody watches (batch copies, the file tools) skip the signal machinery.
+    if (!m_watched) return;
     emit dataEvent(event, field);
+}
+
+void TDataSet::connectNotify(const QMetaMethod& signal) {
+    // Once watched, always told: disconnections are not counted, since not every one of them is
+    // reported with its signal.
+    if (signal == QMetaMethod::fromSignal(&TDataSet::dataEvent)) m_watched = true;
 }
 
 void TDataSet::DisableControls() {

@@ -301,6 +301,8 @@ protected:
                                                         const QVariant& keyValues) const;
     // Raises the "not yet supported" error for a filter expression that is switched on.
     virtual void FilterChanged();
+    // Notes a connection to dataEvent: until there is one, Notify costs nothing.
+    void connectNotify(const QMetaMethod& signal) override;
 
 private:
     void SetFieldDefsWhileOpen(const TFieldDefs&) = delete;
@@ -315,6 +317,7 @@ private:
     bool m_modified = false;
     int m_disableCount = 0;
     bool m_pendingDataSetChange = false;
+    bool m_watched = false; // dataEvent has had a connection
     QString m_filter;
     bool m_filtered = false;
     TFilterOptions m_filterOptions = 0;
