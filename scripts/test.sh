@@ -20,3 +20,16 @@ cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVOR_SANITIZE=ON -DKVO
 cmake --build "$asan" -j "$jobs" --target kvor_sanitized_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$asan" --output-on-failure -L tablestore
+
+# The table store's fuzz target for a short while, starting from its kept inputs (clang's
+# libFuzzer under the sanitizers). A crash leaves its input in the build folder; keep it in
+# tests/tablestore/data/dbf-fuzz, where the regression test reads it on every run.
+fuzz=${KVOR_FUZZ_BUILD_DIR:-$root/build-fuzz}
+CC=clang CXX=clang++ cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVOR_FUZZ=ON \
+    -DKVOR_SANITIZE=ON -DKVOR_BENCH=OFF >/dev/null
+cmake --build "$fuzz" -j "$jobs" --target kvor-fuzz-dbf
+found=$(mktemp -d)
+trap 'rm -rf "$found"' EXIT
+mkdir -p "$fuzz/crashes"
+"$fuzz/fuzz/tablestore/kvor-fuzz-dbf" -max_total_time=20 -timeout=10 -print_final_stats=1 \
+    -artifact_prefix="$fuzz/crashes/" "$found" fuzz/tablestore/corpus tests/tablestore/data/dbf-fuzz

@@ -1,8 +1,12 @@
-// Timings of the table store against shapelib's DBF functions and against raw sequential file
-// access on the same files: a scan of a variety list of 1,000,000 records, appends through the
-// dataset, rewriting a table from a memory table, and Pack.
+// Timings of the table store against shapelib's DBF functions and against raw file access on the
+// same files: a scan of a variety list of 1,000,000 records, appends through the dataset,
+// rewriting a table from a memory table, and Pack (as the program uses it, right after Zap, and
+// on a table with deleted records). Every figure is the median of several runs, each side
+// measured in the same run; every side creates its file inside the timed part.
 //
-// kvor-bench-tablestore [records]   (default 1000000; the other sizes scale with it)
+// kvor-bench-tablestore [records] [runs] [cases]   (default 1000000, 5 and every case; the other
+// sizes scale with records; cases is a comma-separated choice of scan, append, save, pack)
+#include "BenchReport.h"
 #include "platform/Cp1250.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
@@ -14,6 +18,8 @@
 
 #include <shapefil.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -31,6 +37,7 @@ struct Column {
 const Column kColumns[] = {
     {"naz_odru", 40}, {"naz_dru", 40}, {"odruda", 10}, {"druh", 5}, {"nazevosiva", 81}};
 constexpr int kColumnCount = 5;
+constexpr int kHeaderLength = 32 + 32 * kColumnCount + 1;
 
 TFieldDefs varietyDefs() {
     TFieldDefs defs;
@@ -54,6 +61,17 @@ QString value(int column, int row) {
     }
 }
 
+// The values of the records, made once so that no side pays for building the text.
+using Values = std::vector<std::array<QString, kColumnCount>>;
+
+Values makeValues(int records) {
+    Values v(static_cast<size_t>(records));
+    for (int r = 0; r < records; ++r)
+        for (int c = 0; c < kColumnCount; ++c)
+            v[size_t(r)][size_t(c)] = value(c, r);
+    return v;
+}
+
 int recordLength() {
     int n = 1;
     for (const Column& c : kColumns)
@@ -61,16 +79,14 @@ int recordLength() {
     return n;
 }
 
-// Writes the table the fast way: header and descriptors, then the records in one stream.
-void writeRaw(const QString& path, int records, bool deleteEverySecond) {
+QByteArray rawHeader(int records) {
     const int rec = recordLength();
-    const int header = 32 + 32 * kColumnCount + 1;
-    QByteArray h(header, '\0');
+    QByteArray h(kHeaderLength, '\0');
     h[0] = 0x03;
     h[1] = char(124), h[2] = 1, h[3] = 1;
     std::uint32_t n = std::uint32_t(records);
     std::memcpy(h.data() + 4, &n, 4);
-    h[8] = char(header & 0xFF), h[9] = char(header >> 8);
+    h[8] = char(kHeaderLength & 0xFF), h[9] = char(kHeaderLength >> 8);
     h[10] = char(rec & 0xFF), h[11] = char(rec >> 8);
     for (int i = 0; i < kColumnCount; ++i) {
         char* d = h.data() + 32 + 32 * i;
@@ -78,24 +94,66 @@ void writeRaw(const QString& path, int records, bool deleteEverySecond) {
         d[11] = 'C';
         d[16] = char(kColumns[i].Width);
     }
-    h[header - 1] = 0x0D;
+    h[kHeaderLength - 1] = 0x0D;
+    return h;
+}
+
+// The baseline writer: the header, then the records encoded into one buffer and written in
+// blocks of about 1 MB, then the end marker.
+void writeRaw(const QString& path, const Values& values, bool deleteEverySecond) {
+    const int rec = recordLength();
+    const int records = int(values.size());
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(path));
-    f.write(h);
-    QByteArray block;
-    const int perBlock = 4096;
-    block.reserve(rec * perBlock);
+    f.write(rawHeader(records));
+    const int perBlock = std::max(1, (1 << 20) / rec);
+    std::vector<char> block(size_t(rec) * size_t(perBlock) + 1);
+    int inBlock = 0;
     for (int r = 0; r < records; ++r) {
-        block += (deleteEverySecond && r % 2 == 1) ? '*' : ' ';
-        for (int c = 0; c < kColumnCount; ++c)
-            block += cp1250::encode(value(c, r)).leftJustified(kColumns[c].Width, ' ', true);
-        if ((r + 1) % perBlock == 0) {
-            f.write(block);
-            block.clear();
+        char* p = block.data() + size_t(inBlock) * size_t(rec);
+        std::memset(p, ' ', size_t(rec));
+        if (deleteEverySecond && r % 2 == 1) p[0] = '*';
+        int offset = 1;
+        for (int c = 0; c < kColumnCount; ++c) {
+            cp1250::encodeInto(values[size_t(r)][size_t(c)], p + offset, kColumns[c].Width);
+            offset += kColumns[c].Width;
+        }
+        if (++inBlock == perBlock) {
+            f.write(block.data(), qint64(inBlock) * rec);
+            inBlock = 0;
         }
     }
-    block += char(0x1A);
-    f.write(block);
+    block[size_t(inBlock) * size_t(rec)] = 0x1A;
+    f.write(block.data(), qint64(inBlock) * rec + 1);
+}
+
+volatile std::size_t g_sink = 0; // keeps the reads from being optimised away
+
+// The baseline reader: the file in blocks of 1 MB, every field of every live record decoded as
+// the table store decodes a C field (cut at trailing blanks, Windows-1250 to text).
+std::size_t scanRaw(const QString& path) {
+    const int rec = recordLength();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) qFatal("cannot read %s", qPrintable(path));
+    f.seek(kHeaderLength);
+    std::vector<char> buf(size_t(rec) * size_t((1 << 20) / rec));
+    std::size_t sum = 0;
+    for (qint64 got; (got = f.read(buf.data(), qint64(buf.size()))) >= rec;) {
+        for (qint64 r = 0; r + rec <= got; r += rec) {
+            const char* p = buf.data() + r;
+            if (p[0] == '*') continue;
+            int offset = 1;
+            for (const Column& c : kColumns) {
+                int len = c.Width;
+                while (len > 0 && p[offset + len - 1] == ' ')
+                    --len;
+                sum += std::size_t(cp1250::decode(QByteArrayView(p + offset, len)).size());
+                offset += c.Width;
+            }
+        }
+        if (got % rec != 0) break;
+    }
+    return sum;
 }
 
 double seconds(const std::function<void()>& work) {
@@ -111,17 +169,29 @@ struct Row {
     QString Note;
 };
 
-volatile std::size_t g_sink = 0; // keeps the reads from being optimised away
+// Runs each side `runs` times, interleaved so that all sides see the same machine, and keeps
+// the median of each. A preparation step (copying a fresh input) runs untimed before each.
+struct Sides {
+    std::function<void()> Prepare, Kvor, Shapelib, Raw;
+};
 
-std::size_t scanRaw(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) qFatal("cannot read %s", qPrintable(path));
-    std::vector<char> buf(1 << 20);
-    std::size_t sum = 0;
-    for (qint64 got; (got = f.read(buf.data(), qint64(buf.size()))) > 0;)
-        for (qint64 i = 0; i < got; i += 64)
-            sum += std::uint8_t(buf[size_t(i)]);
-    return sum;
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+Row measure(const QString& name, int runs, const Sides& sides, const QString& note = QString()) {
+    std::vector<double> kvor, shp, raw;
+    for (int i = 0; i < runs; ++i) {
+        for (auto [work, out] :
+             {std::pair{&sides.Kvor, &kvor}, {&sides.Shapelib, &shp}, {&sides.Raw, &raw}}) {
+            if (!*work) continue;
+            if (sides.Prepare) sides.Prepare();
+            out->push_back(seconds(*work));
+        }
+    }
+    std::fprintf(stderr, "  %s done\n", qPrintable(name));
+    return Row{name, median(kvor), median(shp), median(raw), note};
 }
 
 double scanKvor(const QString& dir, const QString& table, int bufferRecords, std::uint64_t* reads) {
@@ -147,23 +217,21 @@ double scanKvor(const QString& dir, const QString& table, int bufferRecords, std
     });
 }
 
-double scanShapelib(const QString& path) {
-    return seconds([&] {
-        DBFHandle h = DBFOpen(QFile::encodeName(path).constData(), "rb");
-        if (!h) qFatal("shapelib cannot open %s", qPrintable(path));
-        int n = DBFGetRecordCount(h);
-        std::size_t sum = 0;
-        for (int r = 0; r < n; ++r) {
-            if (DBFIsRecordDeleted(h, r)) continue;
-            for (int c = 0; c < kColumnCount; ++c) {
-                // The same work as the table store: the field's text decoded from Windows-1250.
-                const char* s = DBFReadStringAttribute(h, r, c);
-                sum += std::size_t(cp1250::decode(QByteArrayView(s, qsizetype(std::strlen(s)))).size());
-            }
+void scanShapelib(const QString& path) {
+    DBFHandle h = DBFOpen(QFile::encodeName(path).constData(), "rb");
+    if (!h) qFatal("shapelib cannot open %s", qPrintable(path));
+    int n = DBFGetRecordCount(h);
+    std::size_t sum = 0;
+    for (int r = 0; r < n; ++r) {
+        if (DBFIsRecordDeleted(h, r)) continue;
+        for (int c = 0; c < kColumnCount; ++c) {
+            // The same work as the table store: the field's text decoded from Windows-1250.
+            const char* s = DBFReadStringAttribute(h, r, c);
+            sum += std::size_t(cp1250::decode(QByteArrayView(s, qsizetype(std::strlen(s)))).size());
         }
-        g_sink = g_sink + sum;
-        DBFClose(h);
-    });
+    }
+    g_sink = g_sink + sum;
+    DBFClose(h);
 }
 
 DBFHandle createShapelib(const QString& path) {
@@ -174,13 +242,23 @@ DBFHandle createShapelib(const QString& path) {
     return h;
 }
 
-void printRows(const QList<Row>& rows) {
-    std::printf("\n%-58s %10s %10s %10s %10s %10s\n", "case", "kvor [s]", "shp [s]", "raw [s]", "kvor/shp",
-                "kvor/raw");
+void copyFresh(const QString& from, const QString& to) {
+    QFile::remove(to);
+    if (!QFile::copy(from, to)) qFatal("cannot copy %s", qPrintable(from));
+}
+
+void printRows(const QList<Row>& rows, int runs) {
+    std::printf("\nmedians of %d runs\n%-58s %10s %10s %10s %10s %10s\n", runs, "case", "kvor [s]", "shp [s]",
+                "raw [s]", "kvor/shp", "kvor/raw");
     std::printf("%s\n", QByteArray(113, '-').constData());
     for (const Row& r : rows) {
+        // bench/run.sh gathers the cases against their raw anchors into one table.
+        const char* anchor = r.Case.startsWith(u"scan") ? "raw read of the same file"
+                             : r.Case.contains(u"Pack") ? "raw file access doing the same"
+                                                        : "raw write of the same records";
+        kvor::bench::reportCase(r.Case.toUtf8().constData(), r.Kvor, anchor, r.Raw);
         std::printf("%-58s %10.3f %10.3f %10.3f %10.2f %10.2f\n", r.Case.toUtf8().constData(), r.Kvor,
-                    r.Shapelib, r.Raw, r.Kvor / r.Shapelib, r.Kvor / r.Raw);
+                    r.Shapelib, r.Raw, r.Shapelib > 0 ? r.Kvor / r.Shapelib : 0.0, r.Kvor / r.Raw);
         if (!r.Note.isEmpty()) std::printf("    %s\n", r.Note.toUtf8().constData());
     }
 }
@@ -190,6 +268,11 @@ void printRows(const QList<Row>& rows) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int records = argc > 1 ? std::max(1000, std::atoi(argv[1])) : 1000000;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const QStringList cases = argc > 3 ? QString::fromLocal8Bit(argv[3]).split(u',', Qt::SkipEmptyParts)
+                                       : QStringList{QStringLiteral("scan"), QStringLiteral("append"),
+                                                     QStringLiteral("save"), QStringLiteral("pack")};
+    auto wanted = [&](const char* name) { return cases.contains(QLatin1String(name)); };
     const int appends = records / 10;
     const int saved = records / 20;
     QTemporaryDir tmp;
@@ -200,114 +283,169 @@ int main(int argc, char** argv) {
 
     std::printf("kvor-bench-tablestore: %d records of %d bytes (five C fields), in %s\n", records,
                 recordLength(), qPrintable(dir));
+    const Values all = makeValues(records);
+    const Values appended(all.begin(), all.begin() + appends);
+    const Values savedValues(all.begin(), all.begin() + saved);
 
     // 1. Sequential scan.
-    writeRaw(path("cenik.dbf"), records, false);
+    if (wanted("scan")) {
+        writeRaw(path("cenik.dbf"), all, false);
+        g_sink = g_sink + scanRaw(path("cenik.dbf")); // warm the page cache
+    }
     for (int buffer : {10, 1000}) {
-        scanRaw(path("cenik.dbf")); // warm the page cache
+        if (!wanted("scan")) break;
         std::uint64_t reads = 0;
-        double kvor = scanKvor(dir, QStringLiteral("cenik.dbf"), buffer, &reads);
-        double shp = scanShapelib(path("cenik.dbf"));
-        double raw = seconds([&] { g_sink = g_sink + scanRaw(path("cenik.dbf")); });
-        rows << Row{QStringLiteral("scan %1 records, BufferRecords %2").arg(records).arg(buffer), kvor, shp,
-                    raw, QStringLiteral("the table store read the file %1 times").arg(reads)};
+        Sides s;
+        s.Kvor = [&] { scanKvor(dir, QStringLiteral("cenik.dbf"), buffer, &reads); };
+        s.Shapelib = [&] { scanShapelib(path("cenik.dbf")); };
+        s.Raw = [&] { g_sink = g_sink + scanRaw(path("cenik.dbf")); };
+        Row row =
+            measure(QStringLiteral("scan %1 records, BufferRecords %2").arg(records).arg(buffer), runs, s);
+        row.Note = QStringLiteral("the table store read the file %1 times").arg(reads);
+        rows << row;
     }
 
-    // 2. Appends through the dataset, one Post (record, header, end marker) each.
-    {
-        TDsDatabase db;
-        db.SetDatabaseName(dir);
-        TDsDbfTable t;
-        t.SetDatabase(&db);
-        t.SetTableName(QStringLiteral("append.dbf"));
-        t.SetExclusive(true);
-        t.SetFieldDefs(varietyDefs());
-        t.CreateTable();
-        std::vector<QString> values[kColumnCount];
-        for (int c = 0; c < kColumnCount; ++c)
-            for (int r = 0; r < appends; ++r)
-                values[c].push_back(value(c, r));
-        double kvor = seconds([&] {
+    // 2. Appends through the dataset, one Post each, into a table created in the timed part:
+    // once reopened, so that every posted record is in the file when Post returns, and once right
+    // after CreateTable, where the table takes them in bulk.
+    for (bool bulk : {false, true}) {
+        if (!wanted("append")) break;
+        Sides s;
+        s.Kvor = [&] {
+            TDsDatabase db;
+            db.SetDatabaseName(dir);
+            TDsDbfTable t;
+            t.SetDatabase(&db);
+            t.SetTableName(QStringLiteral("append.dbf"));
+            t.SetExclusive(true);
+            t.SetFieldDefs(varietyDefs());
+            t.CreateTable();
             t.Open();
+            if (!bulk) {
+                t.Close();
+                t.Open();
+            }
             TField* fields[kColumnCount];
             for (int c = 0; c < kColumnCount; ++c)
                 fields[c] = t.Fields(c);
-            for (int r = 0; r < appends; ++r) {
+            for (const auto& row : appended) {
                 t.Append();
                 for (int c = 0; c < kColumnCount; ++c)
-                    fields[c]->SetAsString(values[c][size_t(r)]);
+                    fields[c]->SetAsString(row[size_t(c)]);
                 t.Post();
             }
             t.Close();
-        });
-        double shp = seconds([&] {
+        };
+        s.Shapelib = [&] {
             DBFHandle h = createShapelib(path("append_shp.dbf"));
             for (int r = 0; r < appends; ++r)
                 for (int c = 0; c < kColumnCount; ++c)
-                    DBFWriteStringAttribute(h, r, c, cp1250::encode(values[c][size_t(r)]).constData());
+                    DBFWriteStringAttribute(h, r, c,
+                                            cp1250::encode(appended[size_t(r)][size_t(c)]).constData());
             DBFClose(h);
-        });
-        double raw = seconds([&] { writeRaw(path("append_raw.dbf"), appends, false); });
-        rows << Row{QStringLiteral("%1 appends through the dataset").arg(appends), kvor, shp, raw,
-                    QStringLiteral("shapelib writes its header once at close; raw writes one stream")};
+        };
+        s.Raw = [&] { writeRaw(path("append_raw.dbf"), appended, false); };
+        rows << measure(bulk ? QStringLiteral("%1 appends right after CreateTable (bulk)").arg(appends)
+                             : QStringLiteral("%1 appends through the dataset").arg(appends),
+                        runs, s,
+                        bulk ? QString()
+                             : QStringLiteral("CreateTable included; each Post leaves the record and the "
+                                              "header's count in the file (through a mapping of it); "
+                                              "shapelib writes its header once at close; raw writes "
+                                              "one stream"));
     }
 
     // 3. Rewriting a table from a memory table: CreateTable, then SaveRecords.
-    {
-        TDsDatabase db;
-        db.SetDatabaseName(dir);
+    if (wanted("save")) {
         TDsMemTable mem;
         mem.SetFieldDefs(varietyDefs());
         mem.Open();
-        for (int r = 0; r < saved; ++r) {
+        for (const auto& row : savedValues) {
             mem.Append();
             for (int c = 0; c < kColumnCount; ++c)
-                mem.Fields(c)->SetAsString(value(c, r));
+                mem.Fields(c)->SetAsString(row[size_t(c)]);
             mem.Post();
         }
-        TDsDbfTable t;
-        t.SetDatabase(&db);
-        t.SetTableName(QStringLiteral("saved.dbf"));
-        double kvor = seconds([&] {
+        Sides s;
+        s.Kvor = [&] {
+            TDsDatabase db;
+            db.SetDatabaseName(dir);
+            TDsDbfTable t;
+            t.SetDatabase(&db);
+            t.SetTableName(QStringLiteral("saved.dbf"));
             t.SetFieldDefs(mem.FieldDefs());
             t.SetExclusive(true);
             t.CreateTable();
             mem.SaveRecords(t, 0);
             t.Close();
-        });
-        double shp = seconds([&] {
+        };
+        s.Shapelib = [&] {
             DBFHandle h = createShapelib(path("saved_shp.dbf"));
             int r = 0;
             for (mem.First(); !mem.Eof(); mem.Next(), ++r)
                 for (int c = 0; c < kColumnCount; ++c)
                     DBFWriteStringAttribute(h, r, c, cp1250::encode(mem.Fields(c)->AsString()).constData());
             DBFClose(h);
-        });
-        double raw = seconds([&] { writeRaw(path("saved_raw.dbf"), saved, false); });
-        rows << Row{QStringLiteral("CreateTable + SaveRecords of %1 records").arg(saved), kvor, shp, raw,
-                    QString()};
+        };
+        s.Raw = [&] { writeRaw(path("saved_raw.dbf"), savedValues, false); };
+        rows << measure(QStringLiteral("CreateTable + SaveRecords of %1 records").arg(saved), runs, s);
     }
 
-    // 4. Pack with every second record deleted.
-    {
-        writeRaw(path("pack.dbf"), records, true);
-        QFile::copy(path("pack.dbf"), path("pack_shp.dbf"));
-        QFile::copy(path("pack.dbf"), path("pack_raw.dbf"));
-        scanRaw(path("pack.dbf"));
+    // 4. Pack: right after Zap, as the program empties a table, and with every second record deleted.
+    if (wanted("pack")) writeRaw(path("pack_input.dbf"), all, true);
+    auto kvorTable = [&](const char* name, const std::function<void(TDsDbfTable&)>& work) {
         TDsDatabase db;
         db.SetDatabaseName(dir);
         TDsDbfTable t;
         t.SetDatabase(&db);
-        t.SetTableName(QStringLiteral("pack.dbf"));
+        t.SetTableName(QString::fromLatin1(name));
         t.SetExclusive(true);
         t.SetBufferRecords(1000);
-        double kvor = seconds([&] {
-            t.Open();
-            t.Pack();
-            t.Close();
-        });
+        t.Open();
+        work(t);
+        t.Close();
+    };
+    if (wanted("pack")) {
+        Sides s;
+        s.Prepare = [&] {
+            copyFresh(path("pack_input.dbf"), path("zap.dbf"));
+            copyFresh(path("pack_input.dbf"), path("zap_shp.dbf"));
+            copyFresh(path("pack_input.dbf"), path("zap_raw.dbf"));
+        };
+        s.Kvor = [&] {
+            kvorTable("zap.dbf", [](TDsDbfTable& t) {
+                t.Zap();
+                t.Pack();
+            });
+        };
+        // shapelib cannot empty a file in place: an empty clone stands for it.
+        s.Shapelib = [&] {
+            DBFHandle in = DBFOpen(QFile::encodeName(path("zap_shp.dbf")).constData(), "rb");
+            DBFHandle out = DBFCloneEmpty(in, QFile::encodeName(path("zapped_shp.dbf")).constData());
+            DBFClose(out);
+            DBFClose(in);
+        };
+        s.Raw = [&] {
+            QFile f(path("zap_raw.dbf"));
+            if (!f.open(QIODevice::ReadWrite)) qFatal("cannot open zap_raw.dbf");
+            f.resize(kHeaderLength);
+            f.seek(0);
+            f.write(rawHeader(0));
+        };
+        rows << measure(
+            QStringLiteral("Zap + Pack of %1 records (as the program empties)").arg(records), runs, s,
+            QStringLiteral("raw cuts the file and writes the header; shapelib makes an empty clone"));
+    }
+    if (wanted("pack")) {
+        Sides s;
+        s.Prepare = [&] {
+            copyFresh(path("pack_input.dbf"), path("pack.dbf"));
+            copyFresh(path("pack_input.dbf"), path("pack_shp.dbf"));
+            copyFresh(path("pack_input.dbf"), path("pack_raw.dbf"));
+        };
+        s.Kvor = [&] { kvorTable("pack.dbf", [](TDsDbfTable& t) { t.Pack(); }); };
         // shapelib has no pack: copy the live records into a clone, as its users do.
-        double shp = seconds([&] {
+        s.Shapelib = [&] {
             DBFHandle in = DBFOpen(QFile::encodeName(path("pack_shp.dbf")).constData(), "rb");
             DBFHandle out = DBFCloneEmpty(in, QFile::encodeName(path("packed_shp.dbf")).constData());
             int n = DBFGetRecordCount(in), w = 0;
@@ -316,13 +454,13 @@ int main(int argc, char** argv) {
                     DBFWriteTuple(out, w++, const_cast<char*>(DBFReadTuple(in, r)));
             DBFClose(out);
             DBFClose(in);
-        });
-        double raw = seconds([&] {
+        };
+        s.Raw = [&] {
             QFile f(path("pack_raw.dbf"));
             if (!f.open(QIODevice::ReadWrite)) qFatal("cannot open pack_raw.dbf");
-            const int rec = recordLength(), header = 32 + 32 * kColumnCount + 1;
+            const int rec = recordLength();
             std::vector<char> buf(size_t(rec) * 1000);
-            qint64 readPos = header, writePos = header;
+            qint64 readPos = kHeaderLength, writePos = kHeaderLength, kept = 0;
             for (;;) {
                 f.seek(readPos);
                 qint64 got = f.read(buf.data(), qint64(buf.size())) / rec;
@@ -335,13 +473,17 @@ int main(int argc, char** argv) {
                 f.seek(writePos);
                 f.write(buf.data(), live * rec);
                 writePos += live * rec;
+                kept += live;
             }
             f.resize(writePos);
-        });
-        rows << Row{QStringLiteral("Pack of %1 records, every second deleted").arg(records), kvor, shp, raw,
-                    QStringLiteral("BufferRecords 1000; shapelib copies the live records into a new file")};
+            f.seek(0);
+            f.write(rawHeader(int(kept)));
+        };
+        rows << measure(
+            QStringLiteral("Pack of %1 records, every second deleted").arg(records), runs, s,
+            QStringLiteral("BufferRecords 1000; shapelib copies the live records into a new file"));
     }
 
-    printRows(rows);
+    printRows(rows, runs);
     return 0;
 }

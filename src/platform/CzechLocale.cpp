@@ -86,13 +86,12 @@ std::optional<QTime> parseTime(QStringView text) {
 }
 
 std::optional<QDateTime> parseDateTime(QStringView text) {
+    // A date may carry blanks of its own ("15. 3. 2012"), so the time is the part after the last
+    // blank, and only when the text as a whole is not a date already.
     QStringView t = text.trimmed();
-    qsizetype space = t.indexOf(u' ');
-    if (space < 0) {
-        auto d = parseDate(t);
-        if (!d) return std::nullopt;
-        return QDateTime(*d, QTime(0, 0));
-    }
+    if (auto d = parseDate(t)) return QDateTime(*d, QTime(0, 0));
+    qsizetype space = t.lastIndexOf(u' ');
+    if (space < 0) return std::nullopt;
     auto d = parseDate(t.left(space));
     auto tm = parseTime(t.mid(space + 1));
     if (!d || !tm) return std::nullopt;

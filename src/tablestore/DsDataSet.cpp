@@ -5,6 +5,8 @@
 #include "platform/EmptyDate.h"
 #include "tablestore/DsDbParser.h"
 
+#include <QMetaMethod>
+
 #include <cmath>
 #include <limits>
 
@@ -254,6 +256,13 @@ QVariant TField::convert(const QVariant& value) const {
     }
 }
 
+bool TField::TakesAsItIs(const QVariant& value) const {
+    const TFieldType t = m_def.DataType;
+    if (value.typeId() != QMetaType::QString || !isStringType(t)) return false;
+    return t == ftGuid || m_def.Size <= 0 ||
+           static_cast<const QString*>(value.constData())->size() <= m_def.Size;
+}
+
 void TField::SetValue(const QVariant& value) {
     m_dataSet->SetFieldValue(*this, value);
 }
@@ -306,7 +315,15 @@ void TDataSet::Notify(TDataEvent event, TField* field) {
         if (event != TDataEvent::FieldChange) m_pendingDataSetChange = true;
         return;
     }
+    // Datasets that nobody watches (batch copies, the file tools) skip the signal machinery.
+    if (!m_watched) return;
     emit dataEvent(event, field);
+}
+
+void TDataSet::connectNotify(const QMetaMethod& signal) {
+    // Once watched, always told: disconnections are not counted, since not every one of them is
+    // reported with its signal.
+    if (signal == QMetaMethod::fromSignal(&TDataSet::dataEvent)) m_watched = true;
 }
 
 void TDataSet::DisableControls() {
@@ -618,8 +635,11 @@ void TDataSet::Refresh() {
 void TDataSet::SetFieldValue(TField& field, const QVariant& value) {
     CheckActive();
     CheckCanSetField(field);
-    QVariant converted = field.convert(value);
-    SetFieldValueInternal(field, converted);
+    // Text that fits a string field, the most frequent assignment, needs no converted copy.
+    if (field.TakesAsItIs(value))
+        SetFieldValueInternal(field, value);
+    else
+        SetFieldValueInternal(field, field.convert(value));
     m_modified = true;
     Notify(TDataEvent::FieldChange, &field);
 }

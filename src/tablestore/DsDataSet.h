@@ -143,6 +143,8 @@ public:
 
     // The value converted to this field's type; an invalid QVariant for null. Raises EConvertError.
     QVariant convert(const QVariant& value) const;
+    // Whether convert would give the value back unchanged (text that fits a string field).
+    bool TakesAsItIs(const QVariant& value) const;
 
 private:
     TDataSet* m_dataSet;
@@ -305,6 +307,8 @@ protected:
     virtual std::unique_ptr<TDsExpression> NewFilterExpression() const;
     // The expression movement applies while the dataset is open and filtered by one, else nullptr.
     TDsExpression* FilterExpression() const { return m_filterExpression.get(); }
+    // Notes a connection to dataEvent: until there is one, Notify costs nothing.
+    void connectNotify(const QMetaMethod& signal) override;
 
 private:
     void SetFieldDefsWhileOpen(const TFieldDefs&) = delete;
@@ -319,6 +323,7 @@ private:
     bool m_modified = false;
     int m_disableCount = 0;
     bool m_pendingDataSetChange = false;
+    bool m_watched = false; // dataEvent has had a connection
     QString m_filter;
     bool m_filtered = false;
     TFilterOptions m_filterOptions = 0;

@@ -4,14 +4,20 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,12 +94,6 @@ bool parseNumber(const char* p, int n, double& value) {
     bool ok = false;
     value = QByteArray(p + start, end - start).toDouble(&ok);
     return ok && std::isfinite(value);
-}
-
-QByteArray translate(QByteArray bytes, const std::uint8_t* table) {
-    for (char& c : bytes)
-        c = char(table[std::uint8_t(c)]);
-    return bytes;
 }
 
 QString fieldLabel(const TDbfField& f) {
@@ -264,6 +264,17 @@ QString dbfTablePath(const QString& directory, const QString& tableName) {
     return dir + name;
 }
 
+QString dbfExistingPath(const QString& path) {
+    QFileInfo info(path);
+    if (info.exists()) return path;
+    const QDir dir = info.dir();
+    const QString name = info.fileName();
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    return path;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Field codec
 
@@ -304,8 +315,9 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
         // Asterisks are what dBase writers put where a number did not fit and what some put for
         // null: either way there is no number to show, and 0 would be a wrong one.
         if (std::all_of(p, p + n, [](char c) { return c == '*' || c == ' '; })) return QVariant();
+        // The whole field counts, however wide; text that is no number reads as 0.
         double v = 0.0;
-        if (!parseNumber(p, std::min(n, 32), v)) v = 0.0;
+        if (!parseNumber(p, n, v)) v = 0.0;
         return v;
     }
     case 'L':
@@ -326,6 +338,7 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
     case 'I':
     case '+': {
         if (n < 4) return QByteArray(p, n);
+        if (field.LittleEndianInteger) return int(std::int32_t(getU32(p)));
         if (allBytes(p, 4, '\0')) return QVariant();
         std::uint32_t u = (std::uint32_t(std::uint8_t(p[0])) << 24) |
                           (std::uint32_t(std::uint8_t(p[1])) << 16) |
@@ -348,6 +361,20 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
         QDate date = QDate(1, 1, 1).addDays(day - 1);
         return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(rest)));
     }
+    case 'O': {
+        // A double in the byte order of the machines that write these files (little-endian).
+        if (n < 8) return QByteArray(p, n);
+        std::uint64_t u = std::uint64_t(getU32(p)) | (std::uint64_t(getU32(p + 4)) << 32);
+        double v;
+        std::memcpy(&v, &u, sizeof v);
+        return v;
+    }
+    case 'Y': {
+        // Currency: a little-endian 64-bit count of ten-thousandths.
+        if (n < 8) return QByteArray(p, n);
+        std::uint64_t u = std::uint64_t(getU32(p)) | (std::uint64_t(getU32(p + 4)) << 32);
+        return double(std::int64_t(u)) / 10000.0;
+    }
     case 'M':
     case 'B':
     case 'P': {
@@ -361,87 +388,193 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
     }
 }
 
-QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, CP_TYPE codePage) {
-    const int n = field.Length;
-    QByteArray out(n, ' ');
-    if (!value.isValid() || value.isNull()) {
-        if ((field.Type == 'I' || field.Type == '+') && n >= 4) std::memset(out.data(), 0, 4);
-        if (field.Type == '@' && n >= 8) std::memset(out.data(), 0, 8);
-        return out;
+namespace {
+
+[[noreturn]] void refuseNumber(const TDbfField& field, const QString& text) {
+    throw EDatabaseError(QStringLiteral("Číslo %1 se nevejde do pole %2 (šířka %3, desetinná místa %4)")
+                             .arg(text, fieldLabel(field))
+                             .arg(field.Length)
+                             .arg(field.Decimals),
+                         DS_INVALID_FIELD_SIZE);
+}
+
+[[noreturn]] void refuseDate(const TDbfField& field, const QVariant& value) {
+    throw EDatabaseError(
+        QStringLiteral("Datum %1 nelze zapsat do pole %2").arg(value.toString(), fieldLabel(field)),
+        DS_INVALID_FIELD_SIZE);
+}
+
+// The fixed-point text of a number with the field's decimals into text (room for 400 characters);
+// returns its length, 0 for a value that has none (not finite).
+int fixedText(double v, int decimals, char* text) {
+    if (!std::isfinite(v)) return 0;
+    // Most values have no more decimals than the field: their digits are an exact integer count of
+    // the last decimal place. Below 2^50 the product is within 1/16 of the true one, so the count
+    // is the correctly rounded one.
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                         1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+    if (decimals < int(std::size(kPowers))) {
+        const double scaled = v * kPowers[decimals];
+        if (std::abs(scaled) < 1125899906842624.0 && scaled == std::trunc(scaled)) {
+            long long units = std::llabs(static_cast<long long>(scaled));
+            char digits[24];
+            int count = int(std::to_chars(digits, digits + sizeof digits, units).ptr - digits);
+            int len = 0;
+            if (units != 0 && scaled < 0) text[len++] = '-'; // a value that rounds to zero has no sign
+            const int whole = count - decimals;
+            if (whole <= 0) {
+                text[len++] = '0';
+            } else {
+                std::memcpy(text + len, digits, size_t(whole));
+                len += whole;
+            }
+            if (decimals > 0) {
+                text[len++] = '.';
+                for (int i = whole; i < 0; ++i)
+                    text[len++] = '0';
+                const int from = std::max(whole, 0);
+                std::memcpy(text + len, digits + from, size_t(count - from));
+                len += count - from;
+            }
+            return len;
+        }
     }
+    // Values with more decimals than the field round as the Qt formatter rounds them (an exact
+    // half away from zero).
+    QByteArray formatted = QByteArray::number(v, 'f', decimals);
+    if (formatted.startsWith('-') && formatted.count('0') + formatted.count('.') == formatted.size() - 1)
+        formatted.remove(0, 1);
+    // Wider than any field can be: only its beginning is kept, for the message.
+    std::memcpy(text, formatted.constData(), size_t(std::min<qsizetype>(formatted.size(), 400)));
+    return int(formatted.size());
+}
+
+void putU64(char* p, std::uint64_t v) {
+    putU32(p, std::uint32_t(v));
+    putU32(p + 4, std::uint32_t(v >> 32));
+}
+
+} // namespace
+
+void TDbfFile::encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE codePage, char* out) {
+    const int n = field.Length;
+    if (field.Type == 'C' && value.typeId() == QMetaType::QString) {
+        // Strings, the values most often written, are read in place rather than copied out.
+        const qsizetype written = cp1250::encodeInto(*static_cast<const QString*>(value.constData()), out, n);
+        const std::uint8_t* table = codePageInfo(codePage).WriteTable;
+        for (qsizetype i = 0; i < written; ++i)
+            out[i] = char(table[std::uint8_t(out[i])]);
+        std::memset(out + written, ' ', size_t(n - written));
+        return;
+    }
+    if (!value.isValid() || value.isNull()) {
+        std::memset(out, ' ', size_t(n));
+        if ((field.Type == 'I' || field.Type == '+') && n >= 4) std::memset(out, 0, 4);
+        if (field.Type == '@' && n >= 8) std::memset(out, 0, 8);
+        return;
+    }
+    // A value that the field refuses is refused before any byte of the field changes.
     switch (field.Type) {
     case 'C': {
-        QByteArray bytes = cp1250::encode(value.toString()).left(n);
-        bytes = translate(bytes, codePageInfo(codePage).WriteTable);
-        std::memcpy(out.data(), bytes.constData(), size_t(bytes.size()));
-        break;
+        const qsizetype written = cp1250::encodeInto(value.toString(), out, n);
+        const std::uint8_t* table = codePageInfo(codePage).WriteTable;
+        for (qsizetype i = 0; i < written; ++i)
+            out[i] = char(table[std::uint8_t(out[i])]);
+        std::memset(out + written, ' ', size_t(n - written));
+        return;
     }
     case 'D': {
         QDate d = value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
-        if (!d.isValid() || d.year() < 1 || d.year() > 9999)
-            throw EDatabaseError(
-                QStringLiteral("Datum %1 nelze zapsat do pole %2").arg(value.toString(), fieldLabel(field)),
-                DS_INVALID_FIELD_SIZE);
-        QByteArray text = QByteArray::number(d.year()).rightJustified(4, '0') +
-                          QByteArray::number(d.month()).rightJustified(2, '0') +
-                          QByteArray::number(d.day()).rightJustified(2, '0');
-        std::memcpy(out.data(), text.constData(), size_t(std::min<qsizetype>(n, 8)));
-        break;
+        if (!d.isValid() || d.year() < 1 || d.year() > 9999) refuseDate(field, value);
+        char digits[9];
+        std::snprintf(digits, sizeof digits, "%04d%02d%02d", d.year(), d.month(), d.day());
+        std::memset(out, ' ', size_t(n));
+        std::memcpy(out, digits, size_t(std::min(n, 8)));
+        return;
     }
     case 'N':
     case 'F': {
-        double v = value.toDouble();
-        QByteArray text;
-        if (std::isfinite(v)) {
-            text = QByteArray::number(v, 'f', field.Decimals);
-            // A value that rounds to zero is written without its sign.
-            if (text.startsWith('-') && text.count('0') + text.count('.') == text.size() - 1)
-                text.remove(0, 1);
-        }
+        char text[401];
+        const int len = fixedText(value.toDouble(), field.Decimals, text);
         // A cut number would silently store a different value: refuse it instead.
-        if (text.isEmpty() || text.size() > n)
-            throw EDatabaseError(
-                QStringLiteral("Číslo %1 se nevejde do pole %2 (šířka %3, desetinná místa %4)")
-                    .arg(text.isEmpty() ? value.toString() : QString::fromLatin1(text), fieldLabel(field))
-                    .arg(n)
-                    .arg(field.Decimals),
-                DS_INVALID_FIELD_SIZE);
-        std::memcpy(out.data() + (n - text.size()), text.constData(), size_t(text.size()));
-        break;
+        if (len == 0) refuseNumber(field, value.toString());
+        if (len > n) refuseNumber(field, QString::fromLatin1(text, std::min(len, 400)));
+        std::memset(out, ' ', size_t(n - len));
+        std::memcpy(out + (n - len), text, size_t(len));
+        return;
     }
     case 'L':
-        out[0] = value.toBool() ? 'T' : 'F';
-        break;
+        std::memset(out, ' ', size_t(n));
+        // A foreign file may declare a logical field without bytes: there is nothing to write.
+        if (n >= 1) out[0] = value.toBool() ? 'T' : 'F';
+        return;
     case 'I':
     case '+': {
-        if (n < 4) break;
+        std::memset(out, ' ', size_t(n));
+        if (n < 4) return;
+        if (field.LittleEndianInteger) {
+            putU32(out, std::uint32_t(std::int32_t(value.toInt())));
+            return;
+        }
         std::uint32_t u = std::uint32_t(std::int32_t(value.toInt())) ^ 0x80000000u;
         for (int i = 0; i < 4; ++i)
             out[i] = char((u >> (24 - 8 * i)) & 0xFF);
-        break;
+        return;
+    }
+    case 'O':
+    case 'Y': {
+        if (n < 8) {
+            std::memset(out, ' ', size_t(n));
+            return;
+        }
+        double v = value.toDouble();
+        std::uint64_t u;
+        if (field.Type == 'O') {
+            std::memcpy(&u, &v, sizeof u);
+        } else {
+            const double units = std::round(v * 10000.0);
+            // An amount beyond the 64-bit count would wrap around into another amount.
+            if (!std::isfinite(units) || std::abs(units) >= 9.2e18)
+                throw EDatabaseError(QStringLiteral("Částka %1 se nevejde do pole %2")
+                                         .arg(value.toString(), fieldLabel(field)),
+                                     DS_INVALID_FIELD_SIZE);
+            u = std::uint64_t(std::int64_t(units));
+        }
+        std::memset(out, ' ', size_t(n));
+        putU64(out, u);
+        return;
     }
     case '@': {
-        if (n < 8) break;
+        if (n < 8) {
+            std::memset(out, ' ', size_t(n));
+            return;
+        }
         QDateTime dt = value.toDateTime();
-        if (!dt.isValid() || dt.date().year() < 1)
-            throw EDatabaseError(
-                QStringLiteral("Datum %1 nelze zapsat do pole %2").arg(value.toString(), fieldLabel(field)),
-                DS_INVALID_FIELD_SIZE);
+        if (!dt.isValid() || dt.date().year() < 1) refuseDate(field, value);
         double ms = double(dayNumber(dt.date())) * kMsPerDay + double(dt.time().msecsSinceStartOfDay());
         std::uint64_t u;
         std::memcpy(&u, &ms, sizeof u);
+        std::memset(out, ' ', size_t(n));
         for (int i = 0; i < 8; ++i)
             out[i] = char((u >> (56 - 8 * i)) & 0xFF);
-        break;
+        return;
     }
     default: {
-        QByteArray raw =
-            value.typeId() == QMetaType::QByteArray ? value.toByteArray() : cp1250::encode(value.toString());
-        raw = raw.left(n);
-        std::memcpy(out.data(), raw.constData(), size_t(raw.size()));
-        break;
+        std::memset(out, ' ', size_t(n));
+        if (value.typeId() == QMetaType::QByteArray) {
+            const QByteArray raw = value.toByteArray();
+            std::memcpy(out, raw.constData(), size_t(std::min<qsizetype>(raw.size(), n)));
+        } else {
+            cp1250::encodeInto(value.toString(), out, n);
+        }
+        return;
     }
     }
+}
+
+QByteArray TDbfFile::encodeField(const TDbfField& field, const QVariant& value, CP_TYPE codePage) {
+    QByteArray out(field.Length, ' ');
+    encodeInto(field, value, codePage, out.data());
     return out;
 }
 
@@ -452,8 +585,7 @@ QVariant TDbfFile::ReadField(const char* record, int i) const {
 
 void TDbfFile::WriteField(char* record, int i, const QVariant& value) const {
     const TDbfField& f = m_fields.at(i);
-    QByteArray bytes = encodeField(f, value, m_codePage);
-    std::memcpy(record + f.Offset, bytes.constData(), size_t(f.Length));
+    encodeInto(f, value, m_codePage, record + f.Offset);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -524,8 +656,9 @@ int TDbfFile::Create(const QString& path, CP_TYPE codePage, const TFieldDefs& de
     bytes[headerLength - 1] = kTerminator;
     bytes[headerLength] = kEofMarker;
 
-    // Take the lock before truncating: a file that someone holds open stays as it is.
-    QByteArray native = QFile::encodeName(path);
+    // Take the lock before truncating: a file that someone holds open stays as it is. An existing
+    // table is replaced under its own name, whatever the case of its letters.
+    QByteArray native = QFile::encodeName(dbfExistingPath(path));
     int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return DS_CANNOT_OPEN_FILE;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -547,8 +680,10 @@ int TDbfFile::Create(const QString& path, CP_TYPE codePage, const TFieldDefs& de
     return code;
 }
 
-int TDbfFile::Open(const QString& path, bool readOnly, bool exclusive, int cacheRecords, CP_TYPE codePage) {
+int TDbfFile::Open(const QString& givenPath, bool readOnly, bool exclusive, int cacheRecords,
+                   CP_TYPE codePage) {
     Close();
+    const QString path = dbfExistingPath(givenPath);
     QByteArray native = QFile::encodeName(path);
     int fd = ::open(native.constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (fd < 0) return DS_CANNOT_OPEN_FILE;
@@ -558,6 +693,7 @@ int TDbfFile::Open(const QString& path, bool readOnly, bool exclusive, int cache
         return DS_CANNOT_OPEN_FILE;
     }
     m_fd = fd;
+    m_mapUnavailable = false;
     m_readOnly = readOnly;
     m_exclusive = exclusive;
     m_codePage = codePage;
@@ -621,6 +757,7 @@ int TDbfFile::Open(const QString& path, bool readOnly, bool exclusive, int cache
             f.Decimals = std::uint8_t(d[17]);
         }
         f.Offset = offset;
+        f.LittleEndianInteger = m_family == TDbfFamily::FoxPro;
         offset += f.Length;
         m_fields << f;
     }
@@ -640,7 +777,7 @@ int TDbfFile::Open(const QString& path, bool readOnly, bool exclusive, int cache
     qsizetype dot = memoPath.lastIndexOf(u'.');
     if (dot > memoPath.lastIndexOf(u'/')) memoPath.truncate(dot);
     memoPath += m_family == TDbfFamily::FoxPro ? QStringLiteral(".fpt") : QStringLiteral(".dbt");
-    QByteArray memoNative = QFile::encodeName(memoPath);
+    QByteArray memoNative = QFile::encodeName(dbfExistingPath(memoPath));
     if (::access(memoNative.constData(), F_OK) == 0) {
         int mfd = ::open(memoNative.constData(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
         if (mfd < 0) return fail(DS_CANNOT_OPEN_FILE);
@@ -654,6 +791,9 @@ int TDbfFile::Open(const QString& path, bool readOnly, bool exclusive, int cache
 }
 
 void TDbfFile::Close() {
+    // A caller that must know whether the waiting records reached the file ends bulk mode first.
+    (void)EndBulk();
+    (void)EndMapped();
     if (m_memoFd >= 0) ::close(m_memoFd);
     if (m_fd >= 0) ::close(m_fd);
     m_memoFd = m_fd = -1;
@@ -672,6 +812,7 @@ void TDbfFile::SetCacheRecords(int records) {
 
 int TDbfFile::Fetch(std::uint32_t n, bool forward, const char*& record) {
     if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (int code = EndBulk(); code != DS_OK) return code;
     if (n < 1) return DS_BEGIN_OF_FILE;
     if (n > m_recordCount) return DS_END_OF_FILE;
     if (m_cacheCount > 0 && n >= m_cacheFirst && n - m_cacheFirst < m_cacheCount) {
@@ -697,26 +838,214 @@ int TDbfFile::Fetch(std::uint32_t n, bool forward, const char*& record) {
     return DS_OK;
 }
 
-int TDbfFile::WriteHeader() {
+class TDbfFile::SharedWrite {
+public:
+    // An exclusive table needs no lock: nobody else has the file open.
+    explicit SharedWrite(TDbfFile& file) : m_fd(file.m_exclusive ? -1 : file.m_fd) {
+        if (m_fd < 0) return;
+        m_code = Lock(F_WRLCK);
+        if (m_code == DS_OK) m_code = file.RefreshRecordCount();
+    }
+    ~SharedWrite() {
+        if (m_fd >= 0) (void)Lock(F_UNLCK);
+    }
+    SharedWrite(const SharedWrite&) = delete;
+    SharedWrite& operator=(const SharedWrite&) = delete;
+    int Code() const { return m_code; }
+
+private:
+    int Lock(short type) const {
+        // Locks of the open file description: they exclude two openers in one process too, and
+        // closing another descriptor of the file does not drop them.
+        struct flock lock {};
+        lock.l_type = type;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0;
+        lock.l_len = kHeaderSize;
+        while (::fcntl(m_fd, F_OFD_SETLKW, &lock) != 0)
+            if (errno != EINTR) return DS_TABLE_BUSY;
+        return DS_OK;
+    }
+
+    int m_fd;
+    int m_code = DS_OK;
+};
+
+int TDbfFile::RefreshRecordCount() {
+    char count[4];
+    std::int64_t got = 0;
+    if (int code = ReadAt(4, count, 4, got); code != DS_OK) return code;
+    if (got < 4) return DS_CANNOT_READ_FILE;
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) return DS_CANNOT_READ_FILE;
+    // As at opening, only whole records count.
+    const std::int64_t size = std::int64_t(st.st_size);
+    const std::int64_t whole = size > m_headerLength ? (size - m_headerLength) / m_recordLength : 0;
+    m_recordCount = std::uint32_t(std::min<std::int64_t>(getU32(count), whole));
+    return DS_OK;
+}
+
+int TDbfFile::StoreHeader() {
     putU32(m_header.data() + 4, m_recordCount);
     return WriteAt(0, m_header.constData(), m_header.size());
+}
+
+int TDbfFile::WriteHeader() {
+    SharedWrite lock(*this);
+    if (lock.Code() != DS_OK) return lock.Code();
+    return StoreHeader();
 }
 
 int TDbfFile::AppendRecord(const char* record, std::uint32_t& recordNumber) {
     if (!IsOpen()) return DS_INVALID_HANDLE;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
+    if (m_bulk) {
+        if (m_recordCount == 0xFFFFFFFFu) return DS_CANNOT_WRITE_FILE;
+        const size_t length = size_t(m_recordLength);
+        std::memcpy(m_block.data() + size_t(m_blockCount) * length, record, length);
+        ++m_blockCount;
+        recordNumber = ++m_recordCount;
+        // Flushed when one more record and the end marker would not fit.
+        if ((size_t(m_blockCount) + 1) * length + 1 > m_block.size()) return FlushBulk();
+        return DS_OK;
+    }
+    if (m_exclusive && !m_mapUnavailable) {
+        const int code = AppendMapped(record, recordNumber);
+        if (code != kNotMapped) return code;
+        m_mapUnavailable = true; // no mapping or no room for one: written as below from now on
+    }
+    SharedWrite lock(*this);
+    if (lock.Code() != DS_OK) return lock.Code();
     if (m_recordCount == 0xFFFFFFFFu) return DS_CANNOT_WRITE_FILE;
     std::uint32_t n = m_recordCount + 1;
-    if (int code = WriteAt(RecordOffset(n), record, m_recordLength); code != DS_OK) return code;
+    m_appendBuffer.resize(size_t(m_recordLength) + 1);
+    std::memcpy(m_appendBuffer.data(), record, size_t(m_recordLength));
+    m_appendBuffer.back() = kEofMarker;
+    if (int code = WriteAt(RecordOffset(n), m_appendBuffer.data(), std::int64_t(m_appendBuffer.size()));
+        code != DS_OK) {
+        // A write cut short (a full disk) may have put part of the record over the end marker:
+        // the file is put back to its records and the marker, as far as that still goes.
+        if (::ftruncate(m_fd, off_t(RecordOffset(n))) == 0) (void)WriteAt(RecordOffset(n), &kEofMarker, 1);
+        return code;
+    }
     m_recordCount = n;
     recordNumber = n;
-    if (int code = WriteHeader(); code != DS_OK) return code;
-    const char eof = kEofMarker;
-    return WriteAt(RecordOffset(n) + m_recordLength, &eof, 1);
+    return StoreHeader();
+}
+
+int TDbfFile::AppendMapped(const char* record, std::uint32_t& recordNumber) {
+    if (m_recordCount == 0xFFFFFFFFu) return DS_CANNOT_WRITE_FILE;
+    const std::uint32_t n = m_recordCount + 1;
+    const std::int64_t offset = RecordOffset(n);
+    const std::int64_t end = offset + m_recordLength + 1;
+    if (!m_window || offset < m_windowStart || end > m_windowStart + m_windowLength)
+        if (int code = MapAppendWindow(offset, end); code != DS_OK) return code;
+    char* p = m_window + (offset - m_windowStart);
+    std::memcpy(p, record, size_t(m_recordLength));
+    p[m_recordLength] = kEofMarker;
+    // The count goes in only after the record: a kill in between leaves the table as it was.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    putU32(m_headerMap + 4, n);
+    putU32(m_header.data() + 4, n);
+    m_recordCount = n;
+    m_recordsEnd = end;
+    recordNumber = n;
+    return DS_OK;
+}
+
+int TDbfFile::MapAppendWindow(std::int64_t offset, std::int64_t end) {
+    static const std::int64_t page = std::max<long>(4096, ::sysconf(_SC_PAGESIZE));
+    if (!m_headerMap) {
+        void* header = ::mmap(nullptr, size_t(m_header.size()), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
+        if (header == MAP_FAILED) return kNotMapped;
+        m_headerMap = static_cast<char*>(header);
+    }
+    if (!m_reserved) {
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0) return DS_CANNOT_READ_FILE;
+        m_recordsEnd = std::int64_t(st.st_size);
+    }
+    // Windows grow from 64 KB to 4 MB: a single append reserves little, a long run of them
+    // maps seldom.
+    const std::int64_t previous = m_window ? m_windowLength : 0;
+    if (m_window) ::munmap(m_window, size_t(m_windowLength));
+    m_window = nullptr;
+    const std::int64_t start = offset / page * page;
+    const std::int64_t wanted = std::clamp<std::int64_t>(previous * 2, 64 * 1024, 4 * 1024 * 1024);
+    const std::int64_t length = std::max(wanted, (end - start + page - 1) / page * page);
+    m_reserved = true;
+    // Without room for the window (a nearly full disk, a size limit) the records are written one
+    // by one instead, which uses the room left to the last byte and reports what stops them.
+    if (::posix_fallocate(m_fd, off_t(start), off_t(length)) != 0) {
+        (void)EndMapped();
+        return kNotMapped;
+    }
+    void* window = ::mmap(nullptr, size_t(length), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, off_t(start));
+    if (window == MAP_FAILED) {
+        (void)EndMapped();
+        return kNotMapped;
+    }
+    m_window = static_cast<char*>(window);
+    m_windowStart = start;
+    m_windowLength = length;
+#ifdef MADV_POPULATE_WRITE
+    // One call instead of a page fault for every page, and a page that cannot be had is an error
+    // here rather than a SIGBUS in the copy. Older kernels (EINVAL) fault them in one by one.
+    if (::madvise(m_window, size_t(length), MADV_POPULATE_WRITE) != 0 && errno != EINVAL) {
+        (void)EndMapped();
+        return kNotMapped;
+    }
+#endif
+    return DS_OK;
+}
+
+int TDbfFile::EndMapped() {
+    if (m_window) ::munmap(m_window, size_t(m_windowLength));
+    if (m_headerMap) ::munmap(m_headerMap, size_t(m_header.size()));
+    m_window = m_headerMap = nullptr;
+    m_windowStart = m_windowLength = 0;
+    if (!m_reserved) return DS_OK;
+    m_reserved = false;
+    return ::ftruncate(m_fd, off_t(m_recordsEnd)) == 0 ? DS_OK : DS_CANNOT_WRITE_FILE;
+}
+
+void TDbfFile::BeginBulk() {
+    if (!IsOpen() || m_readOnly || !m_exclusive || m_bulk) return;
+    constexpr size_t kBlockBytes = 256 * 1024;
+    const size_t length = size_t(m_recordLength);
+    const size_t records = std::max<size_t>(1, kBlockBytes / length);
+    m_block.assign((records + 1) * length + 1, '\0'); // room for one more record and the marker
+    m_blockCount = 0;
+    m_bulk = true;
+}
+
+// Writes the waiting records with the end marker in one call, then the header with their count.
+int TDbfFile::FlushBulk() {
+    if (m_blockCount == 0) return DS_OK;
+    const std::int64_t bytes = std::int64_t(m_blockCount) * m_recordLength;
+    const std::uint32_t first = m_recordCount - m_blockCount + 1;
+    m_block[size_t(bytes)] = kEofMarker;
+    const std::uint32_t count = m_blockCount;
+    m_blockCount = 0;
+    if (int code = WriteAt(RecordOffset(first), m_block.data(), bytes + 1); code != DS_OK) {
+        m_recordCount -= count; // the records never reached the file
+        return code;
+    }
+    return StoreHeader();
+}
+
+int TDbfFile::EndBulk() {
+    if (!m_bulk) return DS_OK;
+    const int code = FlushBulk();
+    m_bulk = false;
+    m_block.clear();
+    m_block.shrink_to_fit();
+    return code;
 }
 
 int TDbfFile::RewriteRecord(std::uint32_t n, const char* record) {
     if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (int code = EndBulk(); code != DS_OK) return code;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
     if (n < 1 || n > m_recordCount) return DS_INVALID_PARAMETER;
     if (int code = WriteAt(RecordOffset(n), record, m_recordLength); code != DS_OK) return code;
@@ -728,6 +1057,7 @@ int TDbfFile::RewriteRecord(std::uint32_t n, const char* record) {
 
 int TDbfFile::MarkDeleted(std::uint32_t n) {
     if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (int code = EndBulk(); code != DS_OK) return code;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
     if (n < 1 || n > m_recordCount) return DS_INVALID_PARAMETER;
     const char flag = char(kDeletedFlag);
@@ -741,7 +1071,12 @@ int TDbfFile::Zap() {
     if (!IsOpen()) return DS_INVALID_HANDLE;
     if (!m_exclusive) return DS_TABLE_BUSY;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
+    // Records still waiting to be written would be cut off at once: they are dropped.
+    m_recordCount -= m_blockCount;
+    m_blockCount = 0;
+    (void)EndBulk();
     m_cacheCount = 0;
+    if (int code = EndMapped(); code != DS_OK) return code;
     if (::ftruncate(m_fd, off_t(m_headerLength)) != 0) return DS_CANNOT_WRITE_FILE;
     m_recordCount = 0;
     return WriteHeader();
@@ -749,6 +1084,8 @@ int TDbfFile::Zap() {
 
 int TDbfFile::Pack() {
     if (!IsOpen()) return DS_INVALID_HANDLE;
+    if (int code = EndBulk(); code != DS_OK) return code;
+    if (int code = EndMapped(); code != DS_OK) return code;
     if (!m_exclusive) return DS_TABLE_BUSY;
     if (m_readOnly) return DS_TABLE_READ_ONLY;
     m_cacheCount = 0;

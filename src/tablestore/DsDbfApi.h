@@ -32,6 +32,9 @@ struct TDbfField {
     int Length = 0;
     int Decimals = 0;
     int Offset = 0; // in the record; 1 for the first field, the deletion flag being byte 0
+    // FoxPro stores I fields as plain little-endian integers; the dBase family inverts the sign
+    // bit and stores them big-endian.
+    bool LittleEndianInteger = false;
 };
 
 // The field type a dataset shows for a type letter.
@@ -44,6 +47,10 @@ int dbfDescriptorsFor(const TFieldDefs& defs, QList<TDbfField>& fields);
 // The file of a table: the folder (a '\' is taken as a folder separator, a missing separator is
 // added; empty means the current folder) and the table name with its extension replaced by ".dbf".
 QString dbfTablePath(const QString& directory, const QString& tableName);
+
+// The existing file that a path names, whatever the case of its file name (tables copied from a
+// Windows machine may be called CENIK.DBF); the path itself when no such file exists.
+QString dbfExistingPath(const QString& path);
 
 class TDbfFile {
 public:
@@ -95,7 +102,20 @@ public:
     // record is not there.
     int Fetch(std::uint32_t n, bool forward, const char*& record);
 
+    // Appends a record after the last one. A kill at any moment leaves a table that opens, and
+    // with the record once this returned. A table held exclusively takes the record, the end
+    // marker and the header's count straight into a mapping of the file (see MapAppendWindow);
+    // a shared one writes the record and the end marker with one call, then the header.
     int AppendRecord(const char* record, std::uint32_t& recordNumber);
+
+    // Bulk appending, for a table that was just created or emptied and is held exclusively, so
+    // that nobody can see it before its writer is done: appended records gather in blocks of a
+    // few hundred kilobytes, each written with one call, then the header. A kill leaves a table
+    // that opens with the records of the last block written. Any other use of the file (a read,
+    // a rewrite, a delete mark, Zap, Pack, Close) first writes what is pending and ends it.
+    void BeginBulk();
+    int EndBulk();
+    bool InBulk() const { return m_bulk; }
     int RewriteRecord(std::uint32_t n, const char* record);
     int MarkDeleted(std::uint32_t n);
     int Zap();
@@ -111,9 +131,33 @@ public:
     // The same codec for a descriptor that belongs to no open file (creation checks, tests).
     static QVariant decodeField(const TDbfField& field, const char* bytes, CP_TYPE codePage);
     static QByteArray encodeField(const TDbfField& field, const QVariant& value, CP_TYPE codePage);
+    // Encodes straight into the field's bytes at out (field.Length of them), without temporaries.
+    static void encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE codePage, char* out);
 
 private:
+    // Writes the header held in memory. A table that others may write too takes the header lock
+    // and re-reads the record count first (see SharedWrite).
     int WriteHeader();
+    // While a shared writable table is changed: an exclusive lock of the header bytes, held only
+    // for the one append or header write, and the record count as the header now says it, so
+    // that two openers never write at the same place or put back a count that is out of date.
+    class SharedWrite;
+    int RefreshRecordCount();
+    // Writes the records waiting in bulk mode with the end marker in one call, then the header.
+    int FlushBulk();
+    // Writes the header held in memory with the record count; the caller holds the lock.
+    int StoreHeader();
+    // Appends through the mapping; DS_OK, an error, or kNotMapped when the file cannot be mapped.
+    int AppendMapped(const char* record, std::uint32_t& recordNumber);
+    // Maps the stretch of the file from the page of offset on, reserving the disk space first
+    // (posix_fallocate), so that a full disk is found here rather than as a fault when a record
+    // is copied in.
+    // The file is longer than its records while the window is mapped; a kill then leaves zeros
+    // after the end marker, which the header's count leaves out.
+    int MapAppendWindow(std::int64_t offset, std::int64_t end);
+    // Unmaps and cuts the file back to its records and the end marker.
+    int EndMapped();
+    static constexpr int kNotMapped = -1;
     int ReadAt(std::int64_t offset, char* data, std::int64_t size, std::int64_t& got) const;
     int WriteAt(std::int64_t offset, const char* data, std::int64_t size) const;
     std::int64_t RecordOffset(std::uint32_t n) const {
@@ -131,6 +175,19 @@ private:
     std::uint32_t m_recordCount = 0;
     QList<TDbfField> m_fields;
     CP_TYPE m_codePage = ascii_ANSI;
+
+    bool m_bulk = false;
+    std::vector<char> m_block;        // records waiting in bulk mode, with room for the end marker
+    std::uint32_t m_blockCount = 0;   // how many records m_block holds
+    std::vector<char> m_appendBuffer; // one record and the end marker
+
+    char* m_headerMap = nullptr;    // the header's page, mapped while appending through the mapping
+    char* m_window = nullptr;       // the mapped stretch that the next records go into
+    std::int64_t m_windowStart = 0; // its offset in the file (a multiple of the page size)
+    std::int64_t m_windowLength = 0;
+    bool m_reserved = false;       // the file was made longer than its records
+    std::int64_t m_recordsEnd = 0; // where the file ends once the reserve is cut off again
+    bool m_mapUnavailable = false; // mapping failed once: appends are written instead
 
     int m_cacheRecords = 10;
     std::vector<char> m_cache;

@@ -193,7 +193,8 @@ void TDsDatabase::SetReadOnly(bool readOnly) {
 TDsDbfTable::TDsDbfTable(QObject* parent) : TDataSet(parent) {}
 
 TDsDbfTable::~TDsDbfTable() {
-    // Closing never writes: every change reached the file when it was posted.
+    // Every change reached the file when it was posted, except appends waiting in bulk mode,
+    // which the file writes as it closes.
     m_file.reset();
     if (m_database) m_database->m_tables.removeAll(this);
 }
@@ -306,16 +307,19 @@ void TDsDbfTable::CreateTable() {
     if (m_tableName.isEmpty())
         throw EDatabaseError::prefixed(Name(), QStringLiteral("Missing TableName property"));
     m_database->SetConnected(true);
+    m_bulkAtOpen = false;
     int code = TDbfFile::Create(TablePath(), m_codePage, FieldDefs());
     if (code == DS_INVALID_FIELD_TYPE || code == DS_INVALID_FIELD_SIZE || code == DS_INVALID_PARAMETER)
         throw EDatabaseError::prefixed(Name(), dsResultMessage(code), code);
     RaiseIfError(code);
+    m_bulkAtOpen = true;
 }
 
 void TDsDbfTable::Zap() {
     if (!Active()) return;
     CheckBrowseMode();
     RaiseIfError(m_file->Zap());
+    m_file->BeginBulk();
     m_recNo = 0;
     m_hasRecord = false;
     SetEofBof(true, true);
@@ -345,12 +349,17 @@ void TDsDbfTable::InternalOpen() {
     RaiseIfError(file->Open(TablePath(), m_readOnly, m_exclusive, m_bufferRecords, m_codePage));
     FieldDefs() = DefsFromFile(*file);
     m_record = QByteArray(file->RecordLength(), ' ');
+    if (m_bulkAtOpen) file->BeginBulk(); // only an exclusive, writable file takes it
+    m_bulkAtOpen = false;
     m_file = std::move(file);
     m_recNo = 0;
     m_hasRecord = false;
 }
 
 void TDsDbfTable::InternalClose() {
+    // Records still waiting in bulk mode are written now; when that fails the table stays open
+    // (the waiting records are given up, so a second Close succeeds).
+    if (m_file) RaiseIfError(m_file->EndBulk());
     m_file.reset();
     m_record.clear();
     m_recNo = 0;

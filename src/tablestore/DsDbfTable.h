@@ -84,8 +84,11 @@ public:
     QString TablePath() const;
 
     // Creates the file from FieldDefs(), replacing an existing one; the table must be closed.
+    // Opened exclusively next, the new table takes its first appends in bulk: they reach the
+    // file in blocks, and all of them by the first read, move, locate or Close.
     void CreateTable();
-    // Empties the open table's file; nothing on a closed table.
+    // Empties the open table's file; nothing on a closed table. The appends that follow right
+    // after are taken in bulk as after CreateTable.
     void Zap();
     // Removes the deleted records from the open table's file and stands before the first record.
     void Pack();
@@ -157,6 +160,8 @@ private:
     std::uint32_t m_recNo = 0; // 0 before the first record, count + 1 after the last
     bool m_hasRecord = false;
     QByteArray m_record; // the current record's bytes as in the file, or the one being inserted
+    // Set by CreateTable: the next opening, when exclusive, appends in bulk (TDbfFile::BeginBulk).
+    bool m_bulkAtOpen = false;
     std::uint32_t m_savedRecNo = 0;
     bool m_savedHasRecord = false;
 };

@@ -38,6 +38,18 @@ private:
     std::exception_ptr m_error;
 };
 
+// The pairs of fields that CopyCurrentRecord by name copies: each source field with its
+// namesake in the destination, read-only destination fields left out.
+std::vector<std::pair<TField*, TField*>> fieldsByName(const TDataSet& source, const TDataSet& destination) {
+    std::vector<std::pair<TField*, TField*>> pairs;
+    for (int i = 0; i < source.FieldCount(); ++i) {
+        TField* from = source.Fields(i);
+        TField* to = destination.FindField(from->FieldName());
+        if (to && !to->ReadOnly()) pairs.emplace_back(from, to);
+    }
+    return pairs;
+}
+
 bool editing(const TDataSet& ds) {
     return ds.State() == TDataSetState::dsEdit || ds.State() == TDataSetState::dsInsert;
 }
@@ -457,10 +469,13 @@ int TDsCustomMemTable::SaveRecords(TDataSet& destination, int count) {
             destination.CheckBrowseMode();
         else
             destination.Open();
+        // The fields are paired by name once, not for every record as CopyCurrentRecord does.
+        const std::vector<std::pair<TField*, TField*>> pairs = fieldsByName(*this, destination);
         if (count <= 0) First();
         while (!Eof()) {
             destination.Append();
-            CopyCurrentRecord(*this, destination, true);
+            for (const auto& [from, to] : pairs)
+                to->SetValue(from->Value());
             destination.Post();
             ++copied;
             if (count > 0 && copied >= count) break;

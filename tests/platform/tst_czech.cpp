@@ -2,6 +2,8 @@
 #include "platform/Cp1250.h"
 #include "platform/CzechLocale.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 #include <cmath>
 
@@ -14,6 +16,9 @@ private slots:
     void codecRoundTrip();
     void codecUnmappable_data();
     void codecUnmappable();
+    void codecAgreesWithTheSystemConverter();
+    void codecIntoBuffer_data();
+    void codecIntoBuffer();
     void formatFloat_data();
     void formatFloat();
     void parseFloat_data();
@@ -22,6 +27,8 @@ private slots:
     void parseDate();
     void dateTimeText_data();
     void dateTimeText();
+    void parseDateTime_data();
+    void parseDateTime();
     void collation_data();
     void collation();
     void caseInsensitiveCollation();
@@ -61,6 +68,44 @@ void TestCzech::codecUnmappable() {
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     QCOMPARE(cp1250::encode(text), bytes);
+}
+
+// The built-in table against the system's converter (ICU), byte by byte in both directions.
+void TestCzech::codecAgreesWithTheSystemConverter() {
+    QStringDecoder decoder("windows-1250", QStringConverter::Flag::Stateless);
+    QStringEncoder encoder("windows-1250", QStringConverter::Flag::Stateless);
+    QVERIFY(decoder.isValid() && encoder.isValid());
+    for (int b = 0; b < 256; ++b) {
+        const char byte = char(b);
+        const QString expected = decoder.decode(QByteArrayView(&byte, 1));
+        const QString ours = cp1250::decode(QByteArrayView(&byte, 1));
+        QCOMPARE(expected.size(), 1);
+        QCOMPARE(ours, expected);
+        QCOMPARE(cp1250::encode(expected), QByteArray(1, byte));
+        QCOMPARE(QByteArray(encoder.encode(ours)), QByteArray(1, byte));
+    }
+}
+
+void TestCzech::codecIntoBuffer_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("fits") << QStringLiteral("Žito") << 8 << QByteArray("\x8eito");
+    QTest::newRow("cut at the capacity") << QStringLiteral("Pšenice") << 3
+                                         << QByteArray("P\x9a"
+                                                       "e");
+    QTest::newRow("surrogate pair at the end") << QStringLiteral("ab😀") << 3 << QByteArray("ab?");
+    QTest::newRow("nothing") << QStringLiteral("abc") << 0 << QByteArray();
+}
+
+void TestCzech::codecIntoBuffer() {
+    QFETCH(QString, text);
+    QFETCH(int, capacity);
+    QFETCH(QByteArray, bytes);
+    QByteArray buffer(capacity + 2, '#');
+    const qsizetype n = cp1250::encodeInto(text, buffer.data(), capacity);
+    QCOMPARE(buffer.left(n), bytes);
+    QCOMPARE(buffer.mid(n), QByteArray(capacity + 2 - n, '#'));
 }
 
 void TestCzech::formatFloat_data() {
@@ -158,6 +203,28 @@ void TestCzech::dateTimeText() {
     auto back = czech::parseDateTime(text);
     QVERIFY(back);
     QCOMPARE(*back, when);
+}
+
+void TestCzech::parseDateTime_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDateTime>("when");
+    const QDate day(2012, 3, 15);
+    QTest::newRow("date alone") << "15.3.2012" << QDateTime(day, QTime(0, 0));
+    QTest::newRow("date with blanks") << "15. 3. 2012" << QDateTime(day, QTime(0, 0));
+    QTest::newRow("date with blanks and time") << "15. 3. 2012 10:30" << QDateTime(day, QTime(10, 30));
+    QTest::newRow("outer blanks") << "  15.3.2012 8:05:09  " << QDateTime(day, QTime(8, 5, 9));
+    QTest::newRow("time without date") << "10:30" << QDateTime();
+    QTest::newRow("bad time") << "15.3.2012 25:00" << QDateTime();
+    QTest::newRow("bad date with blanks") << "32. 3. 2012" << QDateTime();
+    QTest::newRow("words") << "dnes v poledne" << QDateTime();
+}
+
+void TestCzech::parseDateTime() {
+    QFETCH(QString, text);
+    QFETCH(QDateTime, when);
+    auto parsed = czech::parseDateTime(text);
+    QCOMPARE(bool(parsed), when.isValid());
+    if (parsed) QCOMPARE(*parsed, when);
 }
 
 void TestCzech::collation_data() {

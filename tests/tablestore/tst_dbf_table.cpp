@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <map>
 #include <memory>
 
 using namespace kvor;
@@ -554,9 +555,9 @@ private slots:
         t->FieldByName(QStringLiteral("adresa"))->SetAsString(QStringLiteral("novy"));
         t->Post();
         QCOMPARE(t->RecNo(), 1);
-        QByteArray b = dbftest::read(p);
-        QCOMPARE(b.size(), 32 + 4 * 32 + 1 + 45 + 1);
-        QCOMPARE(b.mid(161, 5), QByteArray(" novy"));
+        QCOMPARE(dbftest::read(p).mid(161, 5), QByteArray(" novy"));
+        t->Close();
+        QCOMPARE(dbftest::read(p).size(), 32 + 4 * 32 + 1 + 45 + 1);
     }
 
     void packRepositionsTheCursor() {
@@ -632,6 +633,95 @@ private slots:
         QCOMPARE(t->FieldByName(QStringLiteral("DRUH"))->AsString(), QStringLiteral("Pšenice ozimá 2"));
         QCOMPARE(t->FieldByName(QStringLiteral("NC"))->AsFloat(), 25.0);
         QCOMPARE(t->FieldByName(QStringLiteral("KOD"))->AsInteger(), -2);
+    }
+
+    // Two openers that share a writable table take turns: "A+x" appends x through opener A,
+    // "B-1" makes opener B delete record 1. The file must hold every record and the true count.
+    void sharedWritersTakeTurns_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("records"); // in file order, '*' before a deleted one
+        QTest::newRow("appends in turn") << "A+jedna B+dva A+tri" << QStringList{"jedna", "dva", "tri"};
+        QTest::newRow("second opener appends twice")
+            << "A+jedna B+dva B+tri A+ctyri" << QStringList{"jedna", "dva", "tri", "ctyri"};
+        QTest::newRow("delete after the other's append")
+            << "A+jedna B+dva A+tri B-1" << QStringList{"*jedna", "dva", "tri"};
+        QTest::newRow("append after the other's delete")
+            << "A+jedna A-1 B+dva A+tri" << QStringList{"*jedna", "dva", "tri"};
+    }
+
+    void sharedWritersTakeTurns() {
+        QFETCH(QString, steps);
+        QFETCH(QStringList, records);
+        const QString p = makeAddresses(QStringLiteral("sdilena.dbf"), {});
+        std::map<QChar, std::unique_ptr<TDsDbfTable>> openers;
+        for (QChar who : {u'A', u'B'}) {
+            openers[who] = table(QStringLiteral("sdilena.dbf"), QStringLiteral("Dbf") + who);
+            openers[who]->Open();
+        }
+        for (const QString& step : steps.split(u' ')) {
+            TDsDbfTable& t = *openers[step[0]];
+            if (step[1] == u'+') {
+                t.Append();
+                t.FieldByName(QStringLiteral("adresa"))->SetAsString(step.mid(2));
+                t.Post();
+            } else {
+                t.SetRecNo(step.mid(2).toInt());
+                t.Delete();
+            }
+        }
+        openers.clear();
+        const QByteArray b = dbftest::read(p);
+        const int headerLength = dbftest::getU16(b, 8), recordLength = dbftest::getU16(b, 10);
+        QCOMPARE(dbftest::getU32(b, 4), std::uint32_t(records.size()));
+        QCOMPARE(b.size(), headerLength + records.size() * recordLength + 1);
+        QCOMPARE(b.back(), char(0x1A));
+        for (int i = 0; i < records.size(); ++i) {
+            const QByteArray r = b.mid(headerLength + i * recordLength, recordLength);
+            const bool deleted = records[i].startsWith(u'*');
+            QCOMPARE(r[0], deleted ? '*' : ' ');
+            QCOMPARE(r.mid(1, 30).trimmed(), records[i].mid(deleted ? 1 : 0).toLatin1());
+        }
+    }
+
+    // A table copied from Windows may carry its name in any case: it is opened and replaced under
+    // that name; a table that does not exist yet is created with the name as given.
+    void fileNameCase_data() {
+        QTest::addColumn<QString>("onDisk");
+        QTest::addColumn<QString>("tableName");
+        QTest::addColumn<QString>("afterCreate");
+        QTest::newRow("upper case on disk") << "CENIK.DBF"
+                                            << "cenik.dbf"
+                                            << "CENIK.DBF";
+        QTest::newRow("mixed case asked") << "cenik.dbf"
+                                          << "Cenik.DBF"
+                                          << "cenik.dbf";
+        QTest::newRow("new table") << QString() << "Nova.dbf"
+                                   << "Nova.dbf";
+    }
+
+    void fileNameCase() {
+        QFETCH(QString, onDisk);
+        QFETCH(QString, tableName);
+        QFETCH(QString, afterCreate);
+        QTemporaryDir dir;
+        m_db->SetDatabaseName(dir.path());
+        if (!onDisk.isEmpty()) {
+            Layout l;
+            l.Fields = {{"DRUH", 'C', 5}};
+            l.Records << dbftest::record(l, {"Oves"});
+            QVERIFY(dbftest::write(dir.filePath(onDisk), dbftest::build(l)));
+            auto t = table(tableName);
+            t->Open();
+            QCOMPARE(t->RecordCount(), 1);
+            QCOMPARE(t->FieldByName(QStringLiteral("DRUH"))->AsString(), QStringLiteral("Oves"));
+        }
+        auto t = table(tableName);
+        t->SetFieldDefs({{QStringLiteral("NAZEV"), ftString, 8}});
+        t->CreateTable();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{afterCreate});
+        t->Open();
+        QCOMPARE(t->FieldNames(), QStringList{QStringLiteral("NAZEV")});
+        QCOMPARE(t->RecordCount(), 0);
     }
 
     void invalidFilterIsRefused() {

@@ -141,6 +141,33 @@ class KvorDbfTablesReadElsewhere(unittest.TestCase):
         self.assertEqual(first[:1] + first[4:], second[:1] + second[4:])
 
 
+class LargeTablesReadElsewhere(unittest.TestCase):
+    """kvor-dbf create writes a new table in blocks: a table of several blocks must read back
+    record for record in dbfread and GDAL."""
+
+    def test_every_record_reads_back(self):
+        count = 10000
+        expected = [("Odrůda č. %d" % i, i * 0.25 - 100.0, i % 1000, datetime.date(2012, 3, 15)
+                     + datetime.timedelta(days=i), i % 2 == 0) for i in range(1, count + 1)]
+        with tempfile.TemporaryDirectory() as d:
+            source = os.path.join(d, "in.csv")
+            with open(source, "w", encoding="utf-8", newline="") as f:
+                w = csv.writer(f, lineterminator="\n")
+                w.writerow(["NAZEV", "NC", "KS", "DATUM", "OK"])
+                for row in expected:
+                    w.writerow([cell(v) for v in row])
+            path = os.path.join(d, "velka.dbf")
+            run_tool("create", path, "--fields", "NAZEV:C:28,NC:N:19:4,KS:N:5,DATUM:D,OK:L", "--csv", source)
+            theirs = [(r["NAZEV"], r["NC"], r["KS"], r["DATUM"], r["OK"])
+                      for r in dbfread.DBF(path, encoding="cp1250")]
+            self.assertEqual(theirs, expected)
+            rows = ogr_rows(path)
+            self.assertEqual(len(rows), count)
+            for row, (name, nc, ks, date, ok) in zip(rows, expected):
+                self.assertEqual((row["NAZEV"], float(row["NC"]), int(row["KS"]), row["DATUM"], row["OK"]),
+                                 (name, nc, ks, date.strftime("%Y/%m/%d"), "T" if ok else "F"))
+
+
 class GdalTablesReadByKvorDbf(unittest.TestCase):
     def test_ogr2ogr_table_dumps_the_same_values(self):
         with tempfile.TemporaryDirectory() as d:
@@ -160,6 +187,77 @@ class GdalTablesReadByKvorDbf(unittest.TestCase):
             self.assertEqual([float(r["CENA"]) if r["CENA"] else None for r in rows], [12.5, -3.25, None])
             self.assertEqual([int(float(r["POCET"])) if r["POCET"] else None for r in rows], [7, -12, None])
             self.assertEqual([r["DATUM"] for r in rows], ["2012-03-15", "1999-12-31", ""])
+
+
+def foreign_table(path, version, fields, records):
+    """A table laid out byte by byte: fields as (name, letter, length, decimals), records as the
+    bytes after the deletion flag."""
+    import struct
+    header_length = 32 + 32 * len(fields) + 1 + (263 if version == 0x30 else 0)
+    record_length = 1 + sum(f[2] for f in fields)
+    out = bytearray(32)
+    out[0], out[1], out[2], out[3] = version, 124, 3, 15
+    struct.pack_into("<IHH", out, 4, len(records), header_length, record_length)
+    offset = 1
+    for name, letter, length, decimals in fields:
+        d = bytearray(32)
+        d[0:len(name)] = name.encode("ascii")
+        d[11] = ord(letter)
+        struct.pack_into("<I", d, 12, offset)
+        d[16], d[17] = length, decimals
+        out += d
+        offset += length
+    out += b"\r"
+    out += b"\0" * (header_length - len(out))
+    for r in records:
+        out += b" " + r
+    out += b"\x1a"
+    with open(path, "wb") as f:
+        f.write(out)
+
+
+class ForeignTablesReadAsOthersReadThem(unittest.TestCase):
+    """Field kinds the program never writes, in files of other programs: kvor-dbf must give the
+    values that dbfread gives (binary I, O and Y fields) and that GDAL gives (wide N fields)."""
+
+    def test_foxpro_binary_fields_match_dbfread(self):
+        import struct
+        rows = [(-5, 12.25, 123456), (0, 0.0, -1), (2 ** 31 - 1, -1.5e300, 0), (-(2 ** 31), 1e-7, 2 ** 62)]
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "vfp.dbf")
+            foreign_table(path, 0x30, [("CISLO", "I", 4, 0), ("DBL", "O", 8, 0), ("CENA", "Y", 8, 4)],
+                          [struct.pack("<idq", *r) for r in rows])
+            expected = list(dbfread.DBF(path))
+            dumped = list(csv.DictReader(io.StringIO(run_tool("dump", path).stdout)))
+            self.assertEqual(len(dumped), len(expected))
+            for ours, theirs in zip(dumped, expected):
+                self.assertEqual(int(ours["CISLO"]), theirs["CISLO"])
+                self.assertEqual(float(ours["DBL"]), theirs["DBL"])
+                self.assertEqual(round(float(ours["CENA"]), 4), float(theirs["CENA"]))
+
+    def test_wide_numbers_match_gdal(self):
+        texts = [b"1234567890.12", b"-98765432109876543210.5", b"abc", b"", b"12345678901234567890123456789012345.5"]
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "siroke.dbf")
+            foreign_table(path, 0x03, [("SIROKE", "N", 40, 2)], [t.rjust(40) for t in texts])
+            theirs = [r["SIROKE"] for r in ogr_rows(path)]
+            # A row of one null cell is an empty line, which csv.reader gives as [].
+            ours = [r[0] if r else "" for r in csv.reader(io.StringIO(run_tool("dump", path).stdout))][1:]
+            self.assertEqual(len(ours), len(theirs))
+            for a, b in zip(ours, theirs):
+                if b == "":
+                    self.assertEqual(a, "")
+                else:
+                    self.assertAlmostEqual(float(a), float(b), delta=abs(float(b)) * 1e-15)
+
+    def test_upper_case_file_name_is_found(self):
+        with tempfile.TemporaryDirectory() as d:
+            foreign_table(os.path.join(d, "CENIK.DBF"), 0x03, [("DRUH", "C", 5, 0)], [b"Oves "])
+            for name in ("CENIK.DBF", "cenik.dbf", "Cenik.Dbf"):
+                with self.subTest(name=name):
+                    info = run_tool("info", os.path.join(d, name)).stdout
+                    self.assertIn("records: 1", info)
+            self.assertEqual(os.listdir(d), ["CENIK.DBF"])
 
 
 class Failures(unittest.TestCase):

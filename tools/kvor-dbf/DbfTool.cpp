@@ -50,6 +50,10 @@ QString cellOf(const TField& field, const TDbfField& descriptor) {
         return QString::number(v.toDouble(), 'f', descriptor.Decimals);
     case 'D':
         return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case 'Y':
+        return QString::number(v.toDouble(), 'f', 4);
+    case 'O':
+        return QString::number(v.toDouble(), 'g', 17);
     case 'L':
         return v.toBool() ? QStringLiteral("T") : QStringLiteral("F");
     case '@':
