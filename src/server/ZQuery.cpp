@@ -287,10 +287,14 @@ int TZQuery::RecordCount() const {
 }
 
 QVariant TZQuery::GetFieldValue(const TField& field) const {
-    if (!InternalHasRecord()) return {};
-    const auto& row = m_rows[size_t(m_current)];
+    return InternalHasRecord() ? ValueAt(m_current, field) : QVariant();
+}
+
+QVariant TZQuery::ValueAt(int row, const TField& field) const {
+    if (row < 0 || row >= int(m_rows.size())) return {};
+    const auto& values = m_rows[size_t(row)];
     int i = field.Def().FieldNo - 1;
-    return i >= 0 && i < int(row.size()) ? row[size_t(i)] : QVariant();
+    return i >= 0 && i < int(values.size()) ? values[size_t(i)] : QVariant();
 }
 
 // The query is read-only: TDataSet refuses every change through CanModify() before these are reached.

@@ -35,6 +35,9 @@ public:
     TBookmark GetBookmark() const override;
     bool CanModify() const override { return false; }
     QVariant GetFieldValue(const TField& field) const override;
+    // The field's value in any row of the stored result (0-based), without moving the cursor, so
+    // that a grid reads the result where it lies instead of copying it; null outside the rows.
+    QVariant ValueAt(int row, const TField& field) const;
 
 protected:
     void InternalOpen() override;
