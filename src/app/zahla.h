@@ -1,5 +1,7 @@
 #pragma once
 // The main window: the request editor, its start-up and the commands of its menu and buttons.
+#include "server/ServerSql.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QMainWindow>
@@ -102,6 +104,8 @@ public:
     void Porost2Click(); // "4. - 10."
     void Nastavenprogramu1Click();
     void Aktualizace1Click();
+    // A history window of the menu "Historie", shown modally.
+    void HistorieClick(THistoryVariant variant);
 
     // The control bound to a request field (tests, focus order).
     QWidget* FieldControl(const QString& fieldName) const;

@@ -66,8 +66,9 @@ QVariant THistoryGridModel::data(const QModelIndex& index, int role) const {
     case Qt::TextAlignmentRole: {
         Qt::Alignment align = m_columns[index.column()].ValueAlign;
         if (!align)
-            align = field && (isIntegerType(field->DataType()) || isFloatType(field->DataType())) ? Qt::AlignRight
-                                                                                                 : Qt::AlignLeft;
+            align = field && (isIntegerType(field->DataType()) || isFloatType(field->DataType()))
+                        ? Qt::AlignRight
+                        : Qt::AlignLeft;
         return int(align | Qt::AlignVCenter);
     }
     default:
@@ -105,9 +106,10 @@ THistoryGrid::THistoryGrid(THistoryGridModel* model, QWidget* parent) : QTableVi
     for (int i = 0; i < model->Columns().size(); ++i)
         setColumnWidth(i, model->Columns()[i].Width);
     connect(model, &THistoryGridModel::currentRowChanged, this, &THistoryGrid::showCurrentRow);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
-        if (!m_following && current.isValid()) m_model->SetCurrentRow(current.row());
-    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_following && current.isValid()) m_model->SetCurrentRow(current.row());
+            });
     showCurrentRow(model->CurrentRow());
 }
 
@@ -118,7 +120,8 @@ void THistoryGrid::showCurrentRow(int row) {
         clearSelection();
     } else {
         const QModelIndex index = m_model->index(row, std::max(0, currentIndex().column()));
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectionModel()->setCurrentIndex(index,
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         scrollTo(index);
     }
     m_following = false;

@@ -17,8 +17,7 @@ TDocumentOpener& openerSlot() {
 }
 
 // Runs the statement on the query and hands it, open, to read; the query is closed on every path.
-template <typename Read>
-auto withResult(TZQuery& query, const QStringList& statement, Read read) {
+template <typename Read> auto withResult(TZQuery& query, const QStringList& statement, Read read) {
     query.Close();
     query.SQL() = statement;
     struct Closer {
@@ -41,10 +40,11 @@ int countResultDocuments(TZQuery& query, const QString& companyIco, const QStrin
 }
 
 std::optional<QByteArray> fetchResultDocument(TZQuery& query, const QString& companyIco, const QString& ulc) {
-    return withResult(query, sql::documentFetch(companyIco, ulc), [](TZQuery& q) -> std::optional<QByteArray> {
-        if (q.IsEmpty()) return std::nullopt;
-        return q.FieldByName(QStringLiteral("obsah"))->AsBytes();
-    });
+    return withResult(query, sql::documentFetch(companyIco, ulc),
+                      [](TZQuery& q) -> std::optional<QByteArray> {
+                          if (q.IsEmpty()) return std::nullopt;
+                          return q.FieldByName(QStringLiteral("obsah"))->AsBytes();
+                      });
 }
 
 void writeResultDocument(const QString& path, const QByteArray& bytes) {

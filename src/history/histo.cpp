@@ -18,8 +18,8 @@
 
 namespace kvor {
 
-const QStringList THistoryWindow::kYearItems{QStringLiteral("Vše"), QStringLiteral("2012"), QStringLiteral("2011"),
-                                             QStringLiteral("2010")};
+const QStringList THistoryWindow::kYearItems{QStringLiteral("Vše"), QStringLiteral("2012"),
+                                             QStringLiteral("2011"), QStringLiteral("2010")};
 
 namespace {
 
@@ -130,7 +130,8 @@ QWidget* THistoryWindow::buildBar() {
     ComboRok->setFixedWidth(80);
     labelRok->setBuddy(ComboRok);
     // Picking an item and typing both change the text; each change runs the listing anew.
-    connect(ComboRok, &QComboBox::editTextChanged, this, [this] { runGuarded([this] { UdelejSQL(); }, this); });
+    connect(ComboRok, &QComboBox::editTextChanged, this,
+            [this] { runGuarded([this] { UdelejSQL(); }, this); });
 
     auto* labelCso = new QLabel(QStringLiteral("ČSO"), bar);
     LabelCSO = new QLabel(bar);

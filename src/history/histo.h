@@ -58,7 +58,7 @@ public:
     QComboBox* ComboRok = nullptr;
     QLabel* LabelCSO = nullptr;
     QPushButton* ButtonZpet = nullptr;
-    QWidget* DetailPanel = nullptr;          // nullptr in TFhisto3
+    QWidget* DetailPanel = nullptr;           // nullptr in TFhisto3
     QPushButton* ButtonZobrazitULC = nullptr; // nullptr in TFhisto3
     // The detail value field bound to a server column; nullptr when there is none.
     TDBEdit* DetailField(const QString& column) const;

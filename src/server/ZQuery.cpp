@@ -15,10 +15,6 @@ namespace {
 
 constexpr unsigned kBinaryCharset = 63;
 
-struct ResultDeleter {
-    void operator()(MYSQL_RES* r) const { mysql_free_result(r); }
-};
-
 unsigned charMaxLen(unsigned charsetnr) {
     if (const MARIADB_CHARSET_INFO* cs = mariadb_get_charset_by_nr(charsetnr))
         return cs->char_maxlen > 0 ? cs->char_maxlen : 1;
@@ -201,24 +197,21 @@ void TZQuery::InternalOpen() {
     const MYSQL_FIELD* fields = mysql_fetch_fields(res.get());
     TFieldDefs& defs = FieldDefs();
     defs.clear();
-    std::vector<bool> bit(columns);
+    m_bit.assign(columns, false);
     for (unsigned i = 0; i < columns; ++i) {
         defs << defFromColumn(fields[i], int(i) + 1);
-        bit[i] = fields[i].type == MYSQL_TYPE_BIT;
+        m_bit[i] = fields[i].type == MYSQL_TYPE_BIT;
     }
+    // Only where each row lies is noted; the values stay in the result until they are read.
     m_rows.clear();
     m_rows.reserve(size_t(mysql_num_rows(res.get())));
-    while (MYSQL_ROW row = mysql_fetch_row(res.get())) {
-        const unsigned long* lengths = mysql_fetch_lengths(res.get());
-        std::vector<QVariant> values;
-        values.reserve(columns);
-        for (unsigned i = 0; i < columns; ++i)
-            values.push_back(valueOf(defs[qsizetype(i)], bit[i], row[i], lengths[i]));
-        m_rows.push_back(std::move(values));
-    }
+    for (MYSQL_ROW_OFFSET at = mysql_row_tell(res.get()); mysql_fetch_row(res.get());
+         at = mysql_row_tell(res.get()))
+        m_rows.push_back(at);
+    m_result = std::move(res);
+    m_fetchedRow = -1;
     // Further results of the same statement would block the connection; there are none for
     // single statements, but read them off all the same.
-    res.reset();
     while (mysql_next_result(m) == 0)
         if (MYSQL_RES* more = mysql_store_result(m)) mysql_free_result(more);
     m_current = -1;
@@ -227,7 +220,13 @@ void TZQuery::InternalOpen() {
 void TZQuery::InternalClose() {
     m_rows.clear();
     m_rows.shrink_to_fit();
+    m_result.reset();
+    m_fetchedRow = -1;
     m_current = -1;
+}
+
+void TZQuery::ResultDeleter::operator()(MYSQL_RES* result) const {
+    mysql_free_result(result);
 }
 
 bool TZQuery::InternalFirst() {
@@ -291,10 +290,28 @@ QVariant TZQuery::GetFieldValue(const TField& field) const {
 }
 
 QVariant TZQuery::ValueAt(int row, const TField& field) const {
-    if (row < 0 || row >= int(m_rows.size())) return {};
-    const auto& values = m_rows[size_t(row)];
-    int i = field.Def().FieldNo - 1;
-    return i >= 0 && i < int(values.size()) ? values[size_t(i)] : QVariant();
+    return ValueAt(row, field.Def().FieldNo - 1);
+}
+
+QVariant TZQuery::ValueAt(int row, int column) const {
+    if (column < 0 || column >= int(m_bit.size()) || column >= FieldDefs().size() || !seekRow(row)) return {};
+    return valueOf(FieldDefs()[column], m_bit[size_t(column)], m_fetchedValues[column],
+                   m_fetchedLengths[column]);
+}
+
+bool TZQuery::seekRow(int row) const {
+    if (row < 0 || row >= int(m_rows.size()) || !m_result) return false;
+    if (row != m_fetchedRow) {
+        mysql_row_seek(m_result.get(), m_rows[size_t(row)]);
+        m_fetchedValues = mysql_fetch_row(m_result.get());
+        m_fetchedLengths = mysql_fetch_lengths(m_result.get());
+        if (!m_fetchedValues || !m_fetchedLengths) {
+            m_fetchedRow = -1;
+            return false;
+        }
+        m_fetchedRow = row;
+    }
+    return true;
 }
 
 // The query is read-only: TDataSet refuses every change through CanModify() before these are reached.

@@ -1,6 +1,8 @@
 #pragma once
 // The query (component ZQuery1): runs one statement on the connection, either without a result
-// (ExecSQL) or as a read-only dataset over the whole stored result (Open). Field definitions come
+// (ExecSQL) or as a read-only dataset over the whole stored result (Open). The result stays as the
+// client library received it; a value is decoded only when it is read, so a result of tens of
+// thousands of rows costs no more than the client library's own copy. Field definitions come
 // from the result's columns, so that a memory table loaded from it takes the structure over exactly:
 // VARCHAR/CHAR ftString of the column's width, integers ftSmallint/ftInteger/ftLargeint, DECIMAL,
 // FLOAT and DOUBLE ftFloat, DATE ftDate, TIME ftTime, DATETIME/TIMESTAMP ftDateTime, TEXT ftMemo,
@@ -9,7 +11,11 @@
 #include "tablestore/DsDataSet.h"
 
 #include <QStringList>
+#include <memory>
 #include <vector>
+
+struct st_mysql_res;
+struct st_mysql_rows;
 
 namespace kvor {
 
@@ -38,6 +44,8 @@ public:
     // The field's value in any row of the stored result (0-based), without moving the cursor, so
     // that a grid reads the result where it lies instead of copying it; null outside the rows.
     QVariant ValueAt(int row, const TField& field) const;
+    // The field's value in a row, addressed by column number (0-based).
+    QVariant ValueAt(int row, int column) const;
 
 protected:
     void InternalOpen() override;
@@ -58,8 +66,20 @@ protected:
 private:
     TZConnection* m_connection = nullptr;
     QStringList m_sql;
-    std::vector<std::vector<QVariant>> m_rows;
+    struct ResultDeleter {
+        void operator()(st_mysql_res* result) const;
+    };
+    // Moves the result's row cursor to the row, unless it is there already; false outside the rows.
+    bool seekRow(int row) const;
+
+    std::unique_ptr<st_mysql_res, ResultDeleter> m_result;
+    std::vector<st_mysql_rows*> m_rows; // where each row lies in the result
+    std::vector<bool> m_bit;            // per column: a BIT column, read as big-endian bytes
     int m_current = -1;
+    // The row that the result's cursor last read, with its values and their lengths.
+    mutable int m_fetchedRow = -1;
+    mutable char** m_fetchedValues = nullptr;
+    mutable unsigned long* m_fetchedLengths = nullptr;
 };
 
 } // namespace kvor
