@@ -102,6 +102,8 @@ THistoryGrid::THistoryGrid(THistoryGridModel* model, QWidget* parent) : QTableVi
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
+    // The narrow columns (request type, unit) are narrower than the style's least section.
+    horizontalHeader()->setMinimumSectionSize(8);
     setModel(model);
     for (int i = 0; i < model->Columns().size(); ++i)
         setColumnWidth(i, model->Columns()[i].Width);

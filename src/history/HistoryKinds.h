@@ -29,6 +29,12 @@ struct THistoryKind {
     QList<THistoryColumn> Columns;
 };
 
+// Whether the variant lists the requests of the whole company (by ICO) rather than those of this
+// workstation (by company record id).
+inline bool isWholeCompany(THistoryVariant variant) {
+    return variant == THistoryVariant::TFhisto1c || variant == THistoryVariant::TFhisto2c;
+}
+
 // The kinds in the order of the menu "Historie".
 const QList<THistoryKind>& historyKinds();
 const THistoryKind& historyKind(THistoryVariant variant);

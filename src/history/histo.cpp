@@ -106,9 +106,14 @@ THistoryWindow::THistoryWindow(const THistoryKind& kind, const THistoryContext& 
 }
 
 THistoryWindow::~THistoryWindow() {
-    // The grid and the bound fields go before the queries they read.
+    // The queries are members and end before the window's children: everything that reads them
+    // goes first, so that closing them notifies no one.
     delete Grid;
+    delete m_model;
     qDeleteAll(m_detailFields);
+    delete m_source;
+    ZQuery1.Close();
+    ZQuery2.Close();
 }
 
 QWidget* THistoryWindow::buildBar() {
@@ -206,6 +211,10 @@ void THistoryWindow::UdelejSQL() {
     ZQuery1.SQL().clear();
     ZQuery1.SQL() =
         sql::historyListing(m_kind.Variant, m_context.IdFirma, m_context.CompanyIco, SelectedYear());
+    // Before the company lookup this workstation has no record id and so no requests of its own:
+    // the rows with id_firma 0 are those that workstations of any company sent before their
+    // lookup, and are not shown to it. The listing stays empty.
+    if (!isWholeCompany(m_kind.Variant) && m_context.IdFirma == 0) return;
     ZQuery1.Open();
 }
 
