@@ -3,6 +3,7 @@
 #include "HistoryFixture.h"
 #include "app/AppFixture.h"
 
+#include "history/HistoryGrid.h"
 #include "history/histo.h"
 
 #include <QLabel>
