@@ -16,9 +16,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 
 using namespace kvor;
 
@@ -47,11 +47,27 @@ long residentKb() {
     return 0;
 }
 
-// The largest resident memory of any finished child process, in kilobytes.
-long childrenPeakKb() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_maxrss;
+// Runs the program with its output thrown away; gives its time in milliseconds and the largest
+// resident memory it reached in kilobytes, as /usr/bin/time reports it (0 without that program).
+std::pair<double, long> runMeasured(const QString& program, const QStringList& arguments) {
+    const bool timed = QFile::exists(QStringLiteral("/usr/bin/time"));
+    QTemporaryFile report;
+    report.open();
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    if (timed)
+        p.start(QStringLiteral("/usr/bin/time"),
+                QStringList{QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"),
+                            report.fileName(), program} +
+                    arguments);
+    else
+        p.start(program, arguments);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        throw EDatabaseError(QStringLiteral("%1 failed").arg(program));
+    const double ms = t.nsecsElapsed() / 1e6;
+    return {ms, timed ? report.readAll().trimmed().toLong() : 0};
 }
 
 void fillRequests(TServerLink& link, int count) {
@@ -149,24 +165,21 @@ int main(int argc, char** argv) {
         }
 
         auto runClient = [&](const QString& sql) {
-            QProcess p;
-            p.setStandardOutputFile(QProcess::nullDevice());
-            QElapsedTimer t;
-            t.start();
-            p.start(client, {QStringLiteral("--no-defaults"), QStringLiteral("--protocol=TCP"),
-                             QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(port),
-                             QStringLiteral("-u") + config.User, QStringLiteral("-p") + config.Password,
-                             QStringLiteral("--compress"), QStringLiteral("--default-character-set=cp1250"),
-                             QStringLiteral("--batch"), config.Database, QStringLiteral("-e"), sql});
-            if (!p.waitForFinished(120000) || p.exitCode() != 0)
-                throw EDatabaseError(QStringLiteral("mariadb failed"));
-            return t.nsecsElapsed() / 1e6;
+            return runMeasured(
+                client, {QStringLiteral("--no-defaults"), QStringLiteral("--protocol=TCP"),
+                         QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(port),
+                         QStringLiteral("-u") + config.User, QStringLiteral("-p") + config.Password,
+                         QStringLiteral("--compress"), QStringLiteral("--default-character-set=cp1250"),
+                         QStringLiteral("--batch"), config.Database, QStringLiteral("-e"), sql});
         };
-        runClient(QStringLiteral("select 1"));
-        const long clientBaseKb = childrenPeakKb();
-        for (int r = 0; r < runs; ++r)
-            fetch.push_back(runClient(statement));
-        const long clientKb = childrenPeakKb() - clientBaseKb;
+        // The client's own memory, without a result, is not part of the fetch.
+        const long clientBaseKb = runClient(QStringLiteral("select 1")).second;
+        long clientKb = 0;
+        for (int r = 0; r < runs; ++r) {
+            const auto [ms, peakKb] = runClient(statement);
+            fetch.push_back(ms);
+            clientKb = std::max(clientKb, peakKb - clientBaseKb);
+        }
 
         const double a = median(window), b = median(fetch);
         std::printf("requests:                               %d\n", requests);
@@ -174,7 +187,9 @@ int main(int argc, char** argv) {
         std::printf("mariadb client fetch (median of %d):    %.1f ms\n", runs, b);
         std::printf("ratio window / client, time:            %.2f\n", b > 0 ? a / b : 0.0);
         std::printf("memory of the open window:              %ld kB\n", windowKb);
-        std::printf("memory of the client's fetch:           %ld kB\n", clientKb);
+        std::printf("memory of the client's fetch:           %ld kB%s\n", clientKb,
+                    QFile::exists(QStringLiteral("/usr/bin/time")) ? ""
+                                                                   : " (not measured: no /usr/bin/time)");
         std::printf("ratio window / client, memory:          %.2f\n",
                     clientKb > 0 ? double(windowKb) / clientKb : 0.0);
         link.ZConnection1.ExecuteDirect(QStringLiteral("delete from kvor_zadost where ICO = '%1'").arg(kIco));
