@@ -12,6 +12,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kvor Pro"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kvor Pro"));
+    // An installed program cannot write its own folder: its start-up script names the user's.
+    if (const QString folder = qEnvironmentVariable("KVOR_PROGRAM_FOLDER"); !folder.isEmpty())
+        kvor::sys::setProgramFolder(folder);
     kvor::installFontSubstitutes();
     QApplication::setFont(QFont(QStringLiteral("Tahoma"), 8));
 
