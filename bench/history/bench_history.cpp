@@ -7,6 +7,7 @@
 // number of requests asked for, then times opening the window until its grid has been painted, and
 // the mariadb client fetching the window's statement, and prints the medians, the memory each took
 // and the ratios.
+#include "../BenchReport.h"
 #include "history/HistoryGrid.h"
 #include "history/histo.h"
 #include "server/ServerLink.h"
@@ -192,6 +193,10 @@ int main(int argc, char** argv) {
                                                                    : " (not measured: no /usr/bin/time)");
         std::printf("ratio window / client, memory:          %.2f\n",
                     clientKb > 0 ? double(windowKb) / clientKb : 0.0);
+        bench::reportCase("history TFhisto1c to first painted grid, 20,000 requests", a / 1000,
+                          "mariadb client fetching its statement", b / 1000);
+        bench::reportCase("history TFhisto1c memory, 20,000 requests, MB", windowKb / 1024.0);
+        if (clientKb > 0) bench::reportCase("history mariadb client fetch memory, MB", clientKb / 1024.0);
         link.ZConnection1.ExecuteDirect(QStringLiteral("delete from kvor_zadost where ICO = '%1'").arg(kIco));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kvor-bench-history: %s\n", e.what());
