@@ -12,7 +12,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   poppler-utils zbar-tools python3-dbfread gdal-bin
   xvfb xauth libshp-dev
-  xdotool x11-apps x11-utils netpbm
+  xdotool x11-apps x11-utils netpbm libxcb1-dev
   clang libclang-rt-14-dev
 )
 

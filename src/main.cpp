@@ -1,22 +1,18 @@
 // Kvor Pro: the request editor for the certification of seed lots.
+#include "app/AppWindows.h"
 #include "app/InstanceLock.h"
 #include "app/zahla.h"
 #include "platform/SystemInfo.h"
-#include "widgets/Fonts.h"
 #include "widgets/MessageBox.h"
 
 #include <QApplication>
-#include <QFont>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kvor Pro"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kvor Pro"));
+    kvor::setUpApplication();
     // An installed program cannot write its own folder: its start-up script names the user's.
     if (const QString folder = qEnvironmentVariable("KVOR_PROGRAM_FOLDER"); !folder.isEmpty())
         kvor::sys::setProgramFolder(folder);
-    kvor::installFontSubstitutes();
-    QApplication::setFont(QFont(QStringLiteral("Tahoma"), 8));
 
     kvor::TInstanceLock lock(kvor::sys::programFolder());
     if (!lock.TryLock()) {

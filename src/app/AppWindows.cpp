@@ -1,7 +1,10 @@
 #include "app/AppWindows.h"
 
+#include "widgets/Fonts.h"
+
 #include <QApplication>
 #include <QDialog>
+#include <QFont>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -58,6 +61,12 @@ void centerOnScreen(QWidget* window) {
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
+}
+
+void setUpApplication() {
+    QApplication::setApplicationName(QStringLiteral("Kvor Pro"));
+    installFontSubstitutes();
+    QApplication::setFont(QFont(QStringLiteral("Tahoma"), 8));
 }
 
 } // namespace kvor

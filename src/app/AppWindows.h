@@ -42,4 +42,10 @@ private:
 
 void centerOnScreen(QWidget* window);
 
+// The application's name, font substitutes and default font; the program calls it once the
+// application object exists, and so do the tests that look at its windows. The name is not a
+// display name: the window system would then add it to every title, and each window's title is
+// exactly the text it sets.
+void setUpApplication();
+
 } // namespace kvor

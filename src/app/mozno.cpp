@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kvor {
 
@@ -16,11 +17,28 @@ const QString TFmozno::Section = QStringLiteral("TFmozno");
 
 namespace {
 
+// The longest text a field without a limit of its own takes from typing.
+constexpr int kUnlimited = 32767;
+const char* const kLimitProperty = "kvorTypingLimit";
+
+// A field's limit holds for typing only. A stored value longer than the field is shown and
+// written back whole: the edit's own length limit is never below the text it holds, and it falls
+// back towards the field's limit as the user shortens the text, so typing cannot lengthen it.
+void fitLengthLimit(QLineEdit* edit) {
+    edit->setMaxLength(std::max<int>(edit->property(kLimitProperty).toInt(), int(edit->text().size())));
+}
+
+void setWholeText(QLineEdit* edit, const QString& text) {
+    edit->setMaxLength(std::max<int>(edit->property(kLimitProperty).toInt(), int(text.size())));
+    edit->setText(text);
+}
+
 QLineEdit* makeField(QWidget* parent, const char* name, int maxLength, const QString& initial) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0) edit->setMaxLength(maxLength);
-    edit->setText(initial);
+    edit->setProperty(kLimitProperty, maxLength > 0 ? maxLength : kUnlimited);
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit] { fitLengthLimit(edit); });
+    setWholeText(edit, initial);
     return edit;
 }
 
@@ -133,14 +151,16 @@ void TFmozno::showEvent(QShowEvent* event) {
 void TFmozno::LoadFrom(const TIniFile& ini) {
     for (QLineEdit* field : Fields()) {
         const QString key = field->objectName() + QStringLiteral("_Text");
-        if (ini.ValueExists(Section, key)) field->setText(ini.ReadString(Section, key, field->text()));
+        if (ini.ValueExists(Section, key)) setWholeText(field, ini.ReadString(Section, key, field->text()));
     }
 }
 
 void TFmozno::StoreTo(TIniFile& ini) const {
-    ini.EraseSection(Section);
+    // One rewrite of the file: a failure never leaves a part of the company identity stored.
+    QList<QPair<QString, QString>> values;
     for (QLineEdit* field : Fields())
-        ini.WriteString(Section, field->objectName() + QStringLiteral("_Text"), field->text());
+        values.append({field->objectName() + QStringLiteral("_Text"), field->text()});
+    ini.WriteSection(Section, values);
 }
 
 } // namespace kvor

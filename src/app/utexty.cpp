@@ -98,6 +98,9 @@ void TftextUloz::MinusClick() {
     const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
     if (selected.isEmpty()) return;
     delete ListBox1->takeItem(ListBox1->row(selected.first()));
+    // The list would select the next row by itself, and "OK" would then take a text the user never chose.
+    ListBox1->setCurrentItem(nullptr);
+    ListBox1->clearSelection();
 }
 
 void TftextUloz::OKClick() {

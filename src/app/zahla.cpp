@@ -45,6 +45,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
+#include <optional>
 
 namespace kvor {
 
@@ -843,21 +844,29 @@ void TForm1::aDBF(bool startupMode) {
     hooks.RebuildFinished = [&] { working.reset(); };
     const TCodeListTables tables{DsDatabase1, DsDbfTable33, DsMemTable33, DbfAd, DsDbfTable1, DsMemTable1};
     TCodeListOutcome outcome;
+    std::exception_ptr failure;
     try {
         outcome = kvor::aDBF(*m_link, tables, startupMode, programFile(QStringLiteral("kvor.ini")), hooks);
     } catch (...) {
-        // The lists that are there are offered even when the rebuild failed.
-        working.reset();
-        NactiObalMoridlo();
-        throw;
+        // A rebuild or a reload of the local lists failed; the connection attempt says whether
+        // the server was reached, and its answer comes first.
+        failure = std::current_exception();
+        outcome.Online = m_link->Online();
     }
+    working.reset();
     if (!outcome.Online) {
         closeSplash();
         MenuHistorie->setEnabled(false);
         dotaz->Ask(kOfflineCodeLists, TMsgIcon::Warning, {QStringLiteral("OK")});
     }
     QCoreApplication::processEvents();
-    NactiObalMoridlo();
+    if (!failure) {
+        NactiObalMoridlo();
+        return;
+    }
+    // The lists that are there are offered even when the refresh failed; its failure is shown after.
+    runGuarded([this] { NactiObalMoridlo(); }, this);
+    std::rethrow_exception(failure);
 }
 
 void TForm1::test_firma() {
@@ -890,9 +899,22 @@ void TForm1::setEditingButtons(bool editing) {
     setPrintButtons(!editing);
 }
 
+bool TForm1::hasRequestNumber() const noexcept {
+    try {
+        const TField* number =
+            Dbf5->Active() && !Dbf5->IsEmpty() ? Dbf5->FindField(QStringLiteral("id_trivan")) : nullptr;
+        return number && !number->AsString().isEmpty();
+    } catch (...) {
+        return false;
+    }
+}
+
 void TForm1::setPrintButtons(bool enabled) {
-    ButtonTisk->setEnabled(enabled);
-    ButtonStitek->setEnabled(enabled);
+    // A form or a label without a request number and its barcode is no use: only a request that
+    // was saved can be printed.
+    const bool printable = enabled && hasRequestNumber();
+    ButtonTisk->setEnabled(printable);
+    ButtonStitek->setEnabled(printable);
 }
 
 void TForm1::EditDILExit() {
@@ -926,13 +948,28 @@ void TForm1::mnozstviExit() {
 // ---------------------------------------------------------------------------------------------
 // Commands
 
+bool TForm1::requestEdited() const {
+    return Dbf5->State() == TDataSetState::dsEdit || Dbf5->State() == TDataSetState::dsInsert;
+}
+
 void TForm1::ZapsatClick() {
     runGuarded(
         [this] {
-            const bool editing =
-                Dbf5->State() == TDataSetState::dsEdit || Dbf5->State() == TDataSetState::dsInsert;
-            if (!editing) Dbf5->Edit();
+            if (!requestEdited()) Dbf5->Edit();
             ButtonZapsat->setEnabled(false);
+            // Whatever fails before the post leaves the request being edited: it must stay possible
+            // to save it again rather than only to drop it, and the id goes back to what it was, so
+            // that the save that succeeds raises it once, not once per attempt.
+            std::optional<QVariant> idBefore;
+            auto unsaved = qScopeGuard([&]() noexcept {
+                try {
+                    if (!requestEdited()) return;
+                    ButtonZapsat->setEnabled(true);
+                    if (idBefore) Dbf5->FieldByName(QStringLiteral("id"))->SetValue(*idBefore);
+                } catch (...) {
+                    // The failure that brought us here is the one the user is told about.
+                }
+            });
             auto field = [this](const char* name) { return Dbf5->FieldByName(str(name)); };
             field("STREDISKO")->SetAsString(centreCode);
             field("DPODNIK")->SetAsString(defaultApplicantNumber);
@@ -940,23 +977,19 @@ void TForm1::ZapsatClick() {
             if (fixRequestDate(datum) != datum)
                 field("DATUM")->SetAsDateTime(QDateTime(fixRequestDate(datum), QTime()));
             const QString key = requestKey(field("PARTIECELA")->AsString(), field("ZADOST_O")->AsString());
+            idBefore = field("id")->Value();
             qint64 id = std::llround(field("id")->AsFloat());
             if (loadedRequestKey != key) {
                 ++id;
                 field("id")->SetAsFloat(double(id));
             }
             field("id_trivan")->SetAsString(requestNumber(companyIco, id));
-            try {
-                Dbf5->Post();
-            } catch (...) {
-                // The request is still being edited: it must stay possible to save it again
-                // rather than only to drop it.
-                ButtonZapsat->setEnabled(true);
-                throw;
-            }
+            Dbf5->Post();
+            unsaved.dismiss();
             loadedRequestKey = key;
+            // Saved locally: it can be printed whether the sending works or not.
+            const auto printable = qScopeGuard([this] { setPrintButtons(true); });
             zapsatServerHalf();
-            setPrintButtons(true);
         },
         this);
 }

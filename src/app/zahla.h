@@ -148,7 +148,10 @@ private:
     void openRequestTable();
     void newRequestRecord();
     void setEditingButtons(bool editing);
+    // Enables "Tisk" and "Štítek na vz." only while the current request has a request number.
     void setPrintButtons(bool enabled);
+    bool hasRequestNumber() const noexcept;
+    bool requestEdited() const;
     void zapsatServerHalf();
     void waitForMinimumStartupTime();
     void showSplash();

@@ -68,7 +68,7 @@ std::optional<QDate> parseDate(QStringView text) {
     if (!m.hasMatch()) return std::nullopt;
     int year = m.captured(3).toInt();
     if (m.captured(3).size() <= 2)
-        year += year < 50 ? 2000 : 1900; // two-digit years as the system reads them
+        year += year < 50 ? 2000 : 1900; // two-digit years: 00-49 this century, 50-99 the last
     QDate d(year, m.captured(2).toInt(), m.captured(1).toInt());
     if (!d.isValid()) return std::nullopt;
     return d;

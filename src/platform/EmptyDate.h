@@ -1,5 +1,5 @@
 #pragma once
-// The empty date of the system: day zero, 30 December 1899.
+// The empty date of the tables, the settings and the server values: day zero, 30 December 1899.
 #include <QDate>
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #pragma once
-// The base of the program's own failures: a message for the user, in Czech or the system's fixed
-// text, shown as it stands by the command guard. what() gives the same text in UTF-8.
+// The base of the program's own failures: a message for the user, in Czech or in the fixed text of
+// its result code, shown as it stands by the command guard. what() gives the same text in UTF-8.
 #include <QByteArray>
 #include <QString>
 #include <exception>

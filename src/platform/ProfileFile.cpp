@@ -163,13 +163,27 @@ Document loadForWriting(const QString& path) {
 }
 
 // The new content goes to a temporary file beside the old one and replaces it in one rename, so
-// a crash or a full disk leaves either the old file or the new one, never a part of either.
+// a crash or a full disk leaves either the old file or the new one, never a part of either. A
+// folder that refuses new files (a read-only program folder) while the file itself may be written
+// leaves no other way than rewriting the file in place.
 void save(const QString& path, const Document& doc) {
     const QByteArray bytes = doc.bytes();
     if (bytes == doc.original && QFileInfo::exists(path)) return;
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw EIniFileError(writeErrorText(path));
+}
+
+// The value as written after the equals sign, so that reading gives it back unchanged.
+QByteArray encodeValue(const QString& value) {
+    // A line break in a value would start a new key or section of the file's own making.
+    QString flat = value;
+    flat.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    // A value that reading would change (blanks at its ends, or a pair of quotes around it) goes
+    // inside one more pair of double quotes, so that a company name typed as "Agro" comes back whole.
+    if (flat != flat.trimmed() || unquoted(flat) != flat) flat = u'"' + flat + u'"';
+    return cp1250::encode(flat);
 }
 
 // Names that could not be read back as written (or would change the file's structure) are refused.
@@ -200,14 +214,7 @@ void TIniFile::WriteString(const QString& section, const QString& ident, const Q
     const QString path = resolvePath(m_fileName);
     checkNames(path, section, &ident);
     Document doc = loadForWriting(path);
-
-    // A line break in a value would start a new key or section of the file's own making.
-    QString flat = value;
-    flat.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
-    // A value that reading would change (blanks at its ends, or a pair of quotes around it) goes
-    // inside one more pair of double quotes, so that a company name typed as "Agro" comes back whole.
-    if (flat != flat.trimmed() || unquoted(flat) != flat) flat = u'"' + flat + u'"';
-    const QByteArray encodedValue = cp1250::encode(flat);
+    const QByteArray encodedValue = encodeValue(value);
 
     const QByteArray eol = doc.lineEnd();
     qsizetype header = doc.findSection(section);
@@ -284,6 +291,35 @@ void TIniFile::EraseSection(const QString& section) {
         doc.lines.remove(header, doc.sectionEnd(header) - header);
         header = doc.findSection(section, header);
     }
+    save(path, doc);
+}
+
+void TIniFile::WriteSection(const QString& section, const QList<QPair<QString, QString>>& values) {
+    const QString path = resolvePath(m_fileName);
+    checkNames(path, section, nullptr);
+    for (const auto& [ident, value] : values)
+        checkNames(path, section, &ident);
+    Document doc = loadForWriting(path);
+
+    const QByteArray eol = doc.lineEnd();
+    QList<Line> block{classify('[' + cp1250::encode(section.trimmed()) + ']', eol)};
+    for (const auto& [ident, value] : values)
+        block.append(classify(cp1250::encode(ident.trimmed()) + '=' + encodeValue(value), eol));
+
+    qsizetype at = doc.findSection(section);
+    if (at < 0) {
+        doc.terminateLastLine();
+        if (!doc.lines.isEmpty() && !doc.lines.last().raw.trimmed().isEmpty())
+            block.prepend(classify({}, eol));
+        at = doc.lines.size();
+    } else {
+        for (qsizetype header = at; header >= 0; header = doc.findSection(section, header))
+            doc.lines.remove(header, doc.sectionEnd(header) - header);
+        // The removed section's blank lines went with it; one keeps it apart from what follows.
+        if (at < doc.lines.size()) block.append(classify({}, eol));
+    }
+    for (qsizetype i = 0; i < block.size(); ++i)
+        doc.lines.insert(at + i, block[i]);
     save(path, doc);
 }
 

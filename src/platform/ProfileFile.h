@@ -5,6 +5,8 @@
 #include "platform/KvorError.h"
 
 #include <QDateTime>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +21,7 @@ public:
 class TIniFile {
 public:
     // The name may use '\' as separator (".\kvor.ini"), and on case-sensitive file systems an
-    // existing file is found whatever the case of its name, as on the system the files come from.
+    // existing file is found whatever the case of its name, as Windows, where the files are made, finds it.
     explicit TIniFile(QString fileName);
 
     const QString& FileName() const { return m_fileName; }
@@ -44,6 +46,10 @@ public:
 
     // Removes every section of that name with all its lines; a missing one is no error.
     void EraseSection(const QString& section);
+    // Replaces every section of that name by one that holds exactly these keys and values, in
+    // their order, in one rewrite of the file: a failure leaves the old section whole. The
+    // section keeps the place of its first occurrence; a new one goes at the end of the file.
+    void WriteSection(const QString& section, const QList<QPair<QString, QString>>& values);
     void DeleteKey(const QString& section, const QString& ident);
 
     // True when the file holds a header of that section, even one without keys.

@@ -26,7 +26,7 @@ constexpr const char* stopPattern = "2331112";
 constexpr int startC = 105;
 constexpr int stopValue = 106;
 
-// Trim as the system trims: every character up to the blank counts as blank.
+// Blanks are trimmed from both ends, and every control character counts as a blank.
 QStringView trimmed(QStringView text) {
     qsizetype begin = 0, end = text.size();
     while (begin < end && text[begin].unicode() <= 0x20)

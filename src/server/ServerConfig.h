@@ -16,7 +16,7 @@ struct TServerConfig {
     int ReadTimeout = 120;
     int WriteTimeout = 60;
 
-    // The compiled-in host and port with the system's database, user and password.
+    // The compiled-in host and port with the vendor database's name, user and password.
     static TServerConfig defaults();
     // The defaults overridden by the section [Server] of the given kvor.ini (Host, Port, User,
     // Password); a missing file or key keeps the default.

@@ -1,7 +1,7 @@
 #pragma once
 // The statements the client sends to the vendor database, built as lists of text lines.
-// The line tables below are written so that they read like the statement tables they implement;
-// values follow the rules of SqlText.h.
+// Each statement below is a table of its text lines, one line of SQL per entry, in the order in
+// which they are sent; values follow the rules of SqlText.h.
 #include <QDateTime>
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #pragma once
 // How values are written into the SQL text that the client sends.
 //
-// The session runs with an empty sql_mode, where a backslash escapes inside quoted text. So besides
-// the system's doubling of the quote, every backslash is doubled too: no value can end its literal
-// early, and the server stores exactly the value typed.
+// Text values are single-quoted with every inner single quote doubled. The session runs with an
+// empty sql_mode, where a backslash escapes inside quoted text, so every backslash is doubled too:
+// no value can end its literal early, and the server stores exactly the value typed.
 #include <QDate>
 #include <QString>
 

@@ -1,5 +1,6 @@
 #include "widgets/ppracuji.h"
 
+#include "platform/WindowTitle.h"
 #include "widgets/MessageBox.h"
 
 #include <QApplication>
@@ -40,6 +41,12 @@ QString Tpracuji::Text() const {
 
 void Tpracuji::SetText(const QString& text) {
     m_label->setText(messageLines(text));
+}
+
+void Tpracuji::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Shown before the native window is mapped, so the window system never sees another title.
+    sys::keepNativeTitleAsGiven(windowHandle());
 }
 
 void Tpracuji::ShowOnTop() {

@@ -28,6 +28,10 @@ public:
     // messages run once, so that it is drawn before the caller's long step begins.
     void ShowOnTop();
 
+protected:
+    // The window has no title text: the window system gets an empty title, not the program's name.
+    void showEvent(QShowEvent* event) override;
+
 private:
     QLabel* m_label;
 };

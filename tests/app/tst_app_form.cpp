@@ -19,6 +19,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace kvor;
 using namespace kvor::testing;
@@ -83,6 +85,33 @@ void type(TForm1& form, const char* field, const QString& value) {
     }
 }
 
+// Counts the times a file of a folder was written, as the kernel reports them: a replacement by
+// rename or a rewrite in place counts once each.
+class FileWrites {
+public:
+    explicit FileWrites(const QString& folder) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        if (m_fd >= 0)
+            inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~FileWrites() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    int count(const QString& fileName) {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = read(m_fd, buffer, sizeof buffer)) > 0;)
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if (event->len && QFile::decodeName(event->name) == fileName) ++m_counts[fileName];
+                p += sizeof(inotify_event) + event->len;
+            }
+        return m_counts.value(fileName);
+    }
+
+private:
+    int m_fd;
+    QHash<QString, int> m_counts;
+};
+
 } // namespace
 
 class TestAppForm : public QObject {
@@ -98,6 +127,11 @@ private slots:
     void remainingQuantity_data();
     void remainingQuantity();
     void editedStateButtons();
+    void printButtonsNeedRequestNumber_data();
+    void printButtonsNeedRequestNumber();
+    void refusedSaveRaisesIdOnce_data();
+    void refusedSaveRaisesIdOnce();
+    void failureBeforePostKeepsZapsat();
     void idOnSaves_data();
     void idOnSaves();
     void smazat_data();
@@ -108,9 +142,12 @@ private slots:
     void savedTextsFirstUse();
     void savedTextsCloseButtonKeepsRows();
     void savedTextsCutToFieldWidth();
+    void savedTextsOkWithoutSelection_data();
     void savedTextsOkWithoutSelection();
     void settingsStoredOnClose_data();
     void settingsStoredOnClose();
+    void settingsLimitTypingOnly_data();
+    void settingsLimitTypingOnly();
     void fortyOffices();
     void missingCodeListsGiveEmptyLists_data();
     void missingCodeListsGiveEmptyLists();
@@ -345,6 +382,96 @@ void TestAppForm::editedStateButtons() {
     form->ZapsatClick();
     QCOMPARE(buttons(*form), QStringLiteral("-/T"));
     QCOMPARE(text(*form, "CZP"), QStringLiteral("CZ2"));
+}
+
+void TestAppForm::printButtonsNeedRequestNumber_data() {
+    QTest::addColumn<bool>("savedBefore");
+    QTest::addColumn<bool>("smazat");
+    QTest::addColumn<QString>("afterZpet");
+    QTest::newRow("saved before, edited") << true << false << "-/T";
+    QTest::newRow("never saved, edited") << false << false << "-/-";
+    QTest::newRow("after Smazat") << true << true << "-/-";
+}
+
+// A form and labels without a request number are no use: "Zpět" enables printing only for a
+// request that was saved.
+void TestAppForm::printButtonsNeedRequestNumber() {
+    QFETCH(bool, savedBefore);
+    QFETCH(bool, smazat);
+    AppFolder folder;
+    QVariantMap request = savedRequest();
+    if (!savedBefore) request.remove(QStringLiteral("id_trivan"));
+    writeOfflineRequest(folder, request);
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    QCOMPARE(buttons(*form), savedBefore ? QStringLiteral("-/T") : QStringLiteral("-/-"));
+    if (smazat)
+        form->SmazatClick();
+    else
+        type(*form, "CZP", QStringLiteral("CZ1"));
+    QCOMPARE(buttons(*form), QStringLiteral("Z/-"));
+    form->ZpetClick();
+    QTEST(buttons(*form), "afterZpet");
+    QVERIFY(seams.errors.isEmpty());
+}
+
+void TestAppForm::refusedSaveRaisesIdOnce_data() {
+    QTest::addColumn<QString>("prihlaska");
+    QTest::addColumn<int>("raise");
+    QTest::newRow("lot number changed") << "8" << 1;
+    QTest::newRow("lot number kept") << "7" << 0;
+}
+
+// Saves that the table refuses are no saves: the id is raised once, by the save that succeeds.
+void TestAppForm::refusedSaveRaisesIdOnce() {
+    QFETCH(QString, prihlaska);
+    QFETCH(int, raise);
+    AppFolder folder;
+    QVariantMap request = savedRequest(500);
+    request.insert(QStringLiteral("ROK"), QStringLiteral("2012"));
+    request.insert(QStringLiteral("PARTIECELA"), QStringLiteral("12-0815-00007-01"));
+    writeOfflineRequest(folder, request);
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    type(*form, "PRIHLASKA", prihlaska);
+    int refusals = 2;
+    form->Dbf5->BeforePost = [&refusals](TDataSet&) {
+        if (refusals-- > 0) throw EDatabaseError(QStringLiteral("Cannot write file"));
+    };
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        form->ZapsatClick();
+        QVERIFY(editing(*form));
+        QCOMPARE(buttons(*form), QStringLiteral("Z/-"));
+    }
+    QCOMPARE(seams.errors.size(), 2);
+    form->ZapsatClick();
+    form->Dbf5->BeforePost = nullptr;
+    QCOMPARE(buttons(*form), QStringLiteral("-/T"));
+    const int id = 500 + raise;
+    form.reset();
+    const QVariantMap stored = folder.readFirst(QStringLiteral("zadost.dbf"));
+    QCOMPARE(stored.value(QStringLiteral("id")).toInt(), id);
+    QCOMPARE(stored.value(QStringLiteral("id_trivan")).toString(),
+             QStringLiteral("123456783300000%1").arg(id));
+}
+
+// Whatever fails on the way to the post leaves the request in editing and "Zapsat" usable.
+void TestAppForm::failureBeforePostKeepsZapsat() {
+    AppFolder folder;
+    folder.writeIdentity(kDeadPort);
+    folder.writeTable(QStringLiteral("zadost.dbf"), {"ZADOST_O", "CZP"}, {{"U", ""}});
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    seams.errors.clear();
+    type(*form, "CZP", QStringLiteral("CZ1"));
+    QVERIFY(editing(*form));
+    form->ZapsatClick();
+    QCOMPARE(seams.errors.size(), 1);
+    QVERIFY(editing(*form));
+    QCOMPARE(buttons(*form), QStringLiteral("Z/-"));
 }
 
 void TestAppForm::idOnSaves_data() {
@@ -665,10 +792,18 @@ void TestAppForm::savedTextsCutToFieldWidth() {
              long40.left(20));
 }
 
+void TestAppForm::savedTextsOkWithoutSelection_data() {
+    QTest::addColumn<bool>("deleteFirst");
+    QTest::addColumn<QStringList>("kept");
+    QTest::newRow("nothing selected") << false << QStringList{"A", "B", "C"};
+    QTest::newRow("the selected row deleted by '-'") << true << QStringList{"B", "C"};
+}
+
 void TestAppForm::savedTextsOkWithoutSelection() {
+    QFETCH(bool, deleteFirst);
     AppFolder folder;
     writeOfflineRequest(folder);
-    storeSavedTexts(folder.path(QStringLiteral("POZADAV1.txt")), {QStringLiteral("A")});
+    storeSavedTexts(folder.path(QStringLiteral("POZADAV1.txt")), {QStringLiteral("A"), QStringLiteral("B")});
     Seams seams;
     auto form = startForm();
     QVERIFY(form);
@@ -676,11 +811,14 @@ void TestAppForm::savedTextsOkWithoutSelection() {
     savedTexts(
         *form, "POZADAV1",
         [&](TftextUloz& w) {
-            w.ListBox1->clearSelection();
             w.ButtonPlus->click();
-            w.Edit1->setText(QStringLiteral("B"));
+            w.Edit1->setText(QStringLiteral("C"));
             w.ButtonZapsat->click();
             w.ListBox1->clearSelection();
+            if (deleteFirst) {
+                w.ListBox1->setCurrentRow(0);
+                w.ButtonMinus->click();
+            }
             w.ButtonOK->click();
             return w.result();
         },
@@ -688,8 +826,7 @@ void TestAppForm::savedTextsOkWithoutSelection() {
     QCOMPARE(seams.texts(), QStringList{QStringLiteral("Není vybrán text.")});
     QCOMPARE(seams.questions.first().Icon, TMsgIcon::Warning);
     QCOMPARE(text(*form, "POZADAV1"), QString());
-    QCOMPARE(loadSavedTexts(folder.path(QStringLiteral("POZADAV1.txt"))),
-             (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    QTEST(loadSavedTexts(folder.path(QStringLiteral("POZADAV1.txt"))), "kept");
 }
 
 void TestAppForm::settingsStoredOnClose_data() {
@@ -736,7 +873,10 @@ void TestAppForm::settingsStoredOnClose() {
             s->reject();
         return d.result();
     };
+    FileWrites writes(folder.path());
     form->Nastavenprogramu1->trigger();
+    // The identity is stored in one write of the file: no moment leaves a part of it stored.
+    QCOMPARE(writes.count(QStringLiteral("kvor.ini")), 1);
     // The fields show the file, and the initial texts where a key is missing.
     QCOMPARE(shown, (QStringList{"0815", "101", "12345678", "DIC", "Osiva Haná", "sidlo", "ulice", "PSC",
                                  "posta", "Telefon", "Fax", "Email"}));
@@ -752,6 +892,43 @@ void TestAppForm::settingsStoredOnClose() {
     QCOMPARE(ini.ReadString(QStringLiteral("Server"), QStringLiteral("Port"), QString()),
              QString::number(kDeadPort));
     QVERIFY(seams.errors.isEmpty());
+}
+
+void TestAppForm::settingsLimitTypingOnly_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("backspaces");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    const QString long38 = QStringLiteral("Zemědělské družstvo Horní Újezd, a.s.!");
+    const QString long40 = QStringLiteral("Šlechtitelská stanice Dobrovíz, s.r.o. X");
+    QCOMPARE(long38.size(), 38);
+    QTest::newRow("a stored name longer than its field is kept whole") << long38 << 0 << QString() << long38;
+    QTest::newRow("typing cannot lengthen it") << long38 << 0 << QStringLiteral("XY") << long38;
+    QTest::newRow("shortened, it takes typing up to the field's length")
+        << long38 << 10 << QStringLiteral("ABCDEFGHIJ") << long38.left(28) + QStringLiteral("AB");
+    QTest::newRow("typing stops at the field's length") << QString() << 0 << long40 << long40.left(30);
+}
+
+// The field lengths limit what the user types, never what the file holds.
+void TestAppForm::settingsLimitTypingOnly() {
+    QFETCH(QString, stored);
+    QFETCH(int, backspaces);
+    QFETCH(QString, typed);
+    AppFolder folder;
+    folder.writeIni({QStringLiteral("[TFmozno]"), QStringLiteral("Editnazev_Text=") + stored});
+    TIniFile ini(folder.path(QStringLiteral("kvor.ini")));
+    TFmozno window;
+    window.LoadFrom(ini);
+    QCOMPARE(window.Editnazev->text(), stored);
+    window.Editnazev->setFocus();
+    window.Editnazev->end(false);
+    for (int i = 0; i < backspaces; ++i)
+        QTest::keyClick(window.Editnazev, Qt::Key_Backspace);
+    // Character by character, Czech letters included, as a keyboard would deliver them.
+    for (QChar ch : typed)
+        QTest::sendKeyEvent(QTest::Click, window.Editnazev, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    window.StoreTo(ini);
+    QTEST(ini.ReadString(QStringLiteral("TFmozno"), QStringLiteral("Editnazev_Text"), QString()), "written");
 }
 
 void TestAppForm::fortyOffices() {
@@ -777,19 +954,36 @@ void TestAppForm::fortyOffices() {
 
 void TestAppForm::missingCodeListsGiveEmptyLists_data() {
     QTest::addColumn<bool>("unreadableAddresses");
-    QTest::newRow("no code list files") << false;
-    QTest::newRow("an address list without adresa") << true;
+    QTest::addColumn<bool>("unreadableVarieties");
+    QTest::newRow("no code list files") << false << false;
+    QTest::newRow("an address list without adresa") << true << false;
+    QTest::newRow("a variety list that is not a table") << false << true;
 }
 
+// Offline, the start-up says so and disables "Historie" before it reports a list it cannot read.
 void TestAppForm::missingCodeListsGiveEmptyLists() {
     QFETCH(bool, unreadableAddresses);
+    QFETCH(bool, unreadableVarieties);
     AppFolder folder;
     writeOfflineRequest(folder);
     if (unreadableAddresses) folder.writeTable(QStringLiteral("zadostad.dbf"), {"nazev"}, {{"SRS Praha"}});
+    if (unreadableVarieties) {
+        QFile damaged(folder.dataPath(QStringLiteral("cenik.dbf")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(40, '\x03'));
+    }
     Seams seams;
+    qsizetype errorsBeforeOffline = -1;
+    seams.boxAnswer = [&](const TMsgBoxQuestion&) {
+        errorsBeforeOffline = seams.errors.size();
+        return 1;
+    };
     auto form = startForm();
     QVERIFY(form);
-    QCOMPARE(seams.errors.isEmpty(), !unreadableAddresses);
+    QCOMPARE(seams.texts(), QStringList{kOfflineCodeLists});
+    QCOMPARE(errorsBeforeOffline, 0);
+    QVERIFY(!form->MenuHistorie->isEnabled());
+    QCOMPARE(seams.errors.isEmpty(), !unreadableAddresses && !unreadableVarieties);
     // A list that could not be read is not kept open: the table is held exclusively.
     QVERIFY(!form->DbfAd->Active());
     QCOMPARE(qobject_cast<TDBComboBox*>(form->FieldControl(QStringLiteral("POOT")))->count(), 0);

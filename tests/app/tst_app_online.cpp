@@ -7,6 +7,7 @@
 #include "widgets/DBControls.h"
 #include "widgets/ppracuji.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -39,6 +40,7 @@ class TestAppOnline : public QObject {
     Q_OBJECT
 private slots:
     void zapsatSendsAndTakesBackNumbers();
+    void failedSendingStillPrints();
     void unreadableRequestTableStillLogsTheWorkstation();
 };
 
@@ -119,6 +121,34 @@ void TestAppOnline::zapsatSendsAndTakesBackNumbers() {
     QCOMPARE(qint64(stored.value(QStringLiteral("id")).toDouble()), again[0][0].toLongLong());
     QCOMPARE(stored.value(QStringLiteral("id_trivan")).toString(), again[0][1].toString());
     db.exec(QStringLiteral("DELETE FROM kvor_zadost WHERE ICO = '99887766'"));
+}
+
+// A request saved locally can be printed even when sending it failed on the way.
+void TestAppOnline::failedSendingStillPrints() {
+    AppFolder folder;
+    folder.writeIni({QStringLiteral("[TFmozno]"), QStringLiteral("Editpodnik_Text=0815"),
+                     QStringLiteral("EditICO_Text=99887755"), QStringLiteral("[Server]"),
+                     QStringLiteral("Host=127.0.0.1"), QStringLiteral("Port=%1").arg(KVOR_TEST_DB_PORT)});
+    folder.writeRequests(QStringLiteral("zadost.dbf"), {{{QStringLiteral("ZADOST_O"), QStringLiteral("U")},
+                                                         {QStringLiteral("ROK"), QStringLiteral("2012")},
+                                                         {QStringLiteral("id"), 41.0}}});
+    // The script file of the submission cannot be written: a folder is in its way.
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("a1.txt")));
+    Seams seams;
+    auto form = startForm();
+    QVERIFY(form);
+    QCOMPARE(form->ButtonTisk->isEnabled(), false); // never saved
+    seams.errors.clear();
+    auto* czp = qobject_cast<TDBEdit*>(form->FieldControl(QStringLiteral("CZP")));
+    QTest::keyClicks(czp, QStringLiteral("CZ9"));
+    form->ZapsatClick();
+    QCOMPARE(seams.errors.size(), 1);
+    QVERIFY(seams.errors.first().contains(QStringLiteral("a1.txt")));
+    QVERIFY(form->Online());
+    QCOMPARE(form->ButtonZapsat->isEnabled(), false);
+    QCOMPARE(form->ButtonTisk->isEnabled(), true);
+    QCOMPARE(form->ButtonStitek->isEnabled(), true);
+    QCOMPARE(text(*form, "id_trivan"), QStringLiteral("998877553300000041"));
 }
 
 void TestAppOnline::unreadableRequestTableStillLogsTheWorkstation() {

@@ -4,8 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace kvor;
 
@@ -34,6 +37,24 @@ const QByteArray handKept = "; Kvor settings\r\n"
                             "[TFstit]\r\n"
                             "suiSpinEdit1_Value=3\r\n";
 
+// Runs the scope with the effective user of an ordinary account when the test runs as the
+// super-user, so that file permissions apply.
+class UnprivilegedScope {
+public:
+    UnprivilegedScope() {
+        if (geteuid() != 0) return;
+        const passwd* nobody = getpwnam("nobody");
+        m_active = seteuid(nobody ? nobody->pw_uid : 65534) == 0;
+        QVERIFY(m_active);
+    }
+    ~UnprivilegedScope() {
+        if (m_active && seteuid(0) != 0) qFatal("cannot return to the super-user");
+    }
+
+private:
+    bool m_active = false;
+};
+
 } // namespace
 
 class TestProfileFile : public QObject {
@@ -51,6 +72,8 @@ private slots:
     void writeThenReadCzech();
     void eraseSection_data();
     void eraseSection();
+    void writeSection_data();
+    void writeSection();
     void deleteKeyRemovesShadowedDuplicates();
     void dateTime_data();
     void dateTime();
@@ -61,6 +84,8 @@ private slots:
     void writeErrors_data();
     void writeErrors();
     void noTemporaryFilesLeft();
+    void readOnlyFolder_data();
+    void readOnlyFolder();
 
 private:
     QString path() const { return m_dir->filePath(QStringLiteral("kvor.ini")); }
@@ -278,6 +303,32 @@ void TestProfileFile::eraseSection() {
     QCOMPARE(ini.ReadString(section, "k", "gone"), QStringLiteral("gone"));
 }
 
+void TestProfileFile::writeSection_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("no file") << QByteArray() << QByteArray("[TFmozno]\r\na=1\r\nb= x \r\n");
+    QTest::newRow("keeps its place, drops its old keys and comments")
+        << QByteArray("[A]\r\na=1\r\n[TFmozno]\r\nold=0\r\n; note\r\n\r\n[B]\r\nb=2\r\n")
+        << QByteArray("[A]\r\na=1\r\n[TFmozno]\r\na=1\r\nb= x \r\n\r\n[B]\r\nb=2\r\n");
+    QTest::newRow("every section of that name becomes one")
+        << QByteArray("[tfmozno]\nold=0\n[A]\na=1\n[TFMOZNO]\nb=2")
+        << QByteArray("[TFmozno]\na=1\nb= x \n\n[A]\na=1\n");
+    QTest::newRow("new section at the end")
+        << QByteArray("[A]\r\na=1") << QByteArray("[A]\r\na=1\r\n\r\n[TFmozno]\r\na=1\r\nb= x \r\n");
+}
+
+void TestProfileFile::writeSection() {
+    QFETCH(QByteArray, before);
+    if (!before.isEmpty()) writeBytes(path(), before);
+    TIniFile ini(path());
+    // " x " needs quotes to come back whole; written as such, it reads back unchanged.
+    ini.WriteSection("TFmozno", {{"a", "1"}, {"b", " x "}});
+    QFETCH(QByteArray, after);
+    QCOMPARE(readBytes(path()).replace("\" x \"", " x "), after);
+    QCOMPARE(ini.ReadSection("TFmozno"), (QStringList{"a", "b"}));
+    QCOMPARE(ini.ReadString("TFmozno", "b", ""), QStringLiteral(" x "));
+}
+
 void TestProfileFile::deleteKeyRemovesShadowedDuplicates() {
     writeBytes(path(), "[S]\r\nk=1\r\nb=2\r\nK=old\r\n");
     TIniFile ini(path());
@@ -413,6 +464,47 @@ void TestProfileFile::noTemporaryFilesLeft() {
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kvor.ini"});
     QCOMPARE(ini.ReadSection("S").size(), 5);
     QCOMPARE(ini.ReadInteger("S", "k4", -1), 19);
+}
+
+void TestProfileFile::readOnlyFolder_data() {
+    QTest::addColumn<bool>("fileThere");
+    QTest::addColumn<bool>("fileWritable");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("a writable file is written in place") << true << true << true;
+    QTest::newRow("a read-only file is refused") << true << false << false;
+    QTest::newRow("a new file is refused") << false << false << false;
+}
+
+// A program folder that refuses new files: the file, where it may be written, is written in place.
+void TestProfileFile::readOnlyFolder() {
+    QFETCH(bool, fileThere);
+    QFETCH(bool, fileWritable);
+    QFETCH(bool, written);
+    const QString folder = m_dir->filePath("program");
+    QVERIFY(QDir().mkpath(folder));
+    const QString file = QDir(folder).filePath("kvor.ini");
+    if (fileThere) writeBytes(file, handKept);
+    QFile(file).setPermissions(fileWritable ? QFile::Permissions(0x6666) : QFile::Permissions(0x4444));
+    QFile(folder).setPermissions(QFile::Permissions(0x5555));
+    QFile(m_dir->path()).setPermissions(QFile::Permissions(0x7755));
+    const auto restore = qScopeGuard([&] { QFile(folder).setPermissions(QFile::Permissions(0x7700)); });
+    // The super-user passes every permission check: the writes run as an ordinary user instead.
+    UnprivilegedScope unprivileged;
+    TIniFile ini(file);
+    bool refused = false;
+    try {
+        ini.WriteSection("TFmozno", {{"EditICO_Text", "87654321"}});
+    } catch (const EIniFileError& e) {
+        refused = true;
+        QVERIFY2(e.message().contains("kvor.ini"), qPrintable(e.message()));
+    }
+    QCOMPARE(!refused, written);
+    QCOMPARE(ini.ReadString("TFmozno", "EditICO_Text", "-"), written     ? QStringLiteral("87654321")
+                                                             : fileThere ? QStringLiteral("12345678")
+                                                                         : QStringLiteral("-"));
+    if (written) QCOMPARE(ini.ReadString("TFstit", "suiSpinEdit1_Value", ""), QStringLiteral("3"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+             fileThere ? QStringList{"kvor.ini"} : QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestProfileFile)

@@ -119,7 +119,7 @@ void TestBarcode::pictureIsTheSymbolOneModuleAPixel_data() {
     QTest::addColumn<int>("height");
     QTest::newRow("request form") << "253456783300000042" << 30;
     QTest::newRow("short") << "123" << 30;
-    QTest::newRow("taller than the old surface") << "42" << 600;
+    QTest::newRow("taller than wide") << "42" << 600;
 }
 
 void TestBarcode::pictureIsTheSymbolOneModuleAPixel() {

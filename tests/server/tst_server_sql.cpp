@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The assignment lines of sampleRequest(), as the line table gives them.
+// The assignment lines that the submission script must hold for sampleRequest(), one per column.
 QStringList sampleAssignments() {
     QStringList l{u" STREDISKO = '310',"_s,
                   u" ROK = '2012',"_s,
