@@ -8,12 +8,12 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-l10n-tools
   libgl-dev libxkbcommon-dev
   libmariadb-dev mariadb-server mariadb-client
-  libcurl4-openssl-dev python3-pyftpdlib
+  libcurl4-openssl-dev python3-pyftpdlib python3-openssl
   fonts-liberation fonts-dejavu-core
   poppler-utils zbar-tools python3-dbfread gdal-bin
   xvfb xauth libshp-dev
   xdotool x11-apps x11-utils netpbm libxcb1-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev openssl
 )
 
 missing=()

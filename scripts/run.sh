@@ -3,12 +3,15 @@
 #   build/demo/kvor/        program folder: the program file, kvor.ini, data/
 #   build/demo/Trivan05.ini shared settings of the product family (one folder up)
 #   build/demo/db/          the throwaway demo vendor database (127.0.0.1:$KVOR_DEMO_PORT)
+#   build/demo/ftp/         the demo vendor FTP server (127.0.0.1:$KVOR_DEMO_FTP_PORT), publishing
+#                           a build as old as this one, so the start-up finds nothing newer
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${KVOR_BUILD_DIR:-$root/build}
 demo=$build/demo
 port=${KVOR_DEMO_PORT:-33062}
+ftp_port=${KVOR_DEMO_FTP_PORT:-33066}
 
 bash scripts/deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -20,6 +23,10 @@ cp "$build/kvor" "$demo/kvor/kvor"
 # The demo vendor database, with a workstation row for this user on this computer.
 bash scripts/vendor-server.sh start "$demo/db" "$port"
 trap 'bash "$root/scripts/vendor-server.sh" stop "$demo/db" "$port" || true' EXIT
+bash scripts/vendor-ftp.sh start "$demo/ftp" "$ftp_port"
+trap 'bash "$root/scripts/vendor-ftp.sh" stop "$demo/ftp" || true
+      bash "$root/scripts/vendor-server.sh" stop "$demo/db" "$port" || true' EXIT
+bash scripts/vendor-ftp.sh publish "$demo/ftp" "$(date -r "$demo/kvor/kvor" '+%Y-%m-%d %H:%M:%S')"
 ico=12345678
 bash scripts/vendor-server.sh workstation "$demo/db" "$ico" "$(id -un)" "$(uname -n)"
 
@@ -51,7 +58,8 @@ while out and out[-1] == '':
 out += ['[Server]', 'Host=127.0.0.1', 'Port=' + port, '']
 open(path, 'w', encoding='cp1250', newline='').write('\r\n'.join(out))
 PY
-[ -f "$demo/Trivan05.ini" ] || printf '%s\r\n' '[LogON]' '_FTP=127.0.0.1' '_FTPport=2121' '_FTPpassive=True' \
+# The shared settings point the update check at the demo FTP server (the program only reads them).
+printf '%s\r\n' '[LogON]' '_FTP=127.0.0.1' "_FTPport=$ftp_port" '_FTPpassive=True' \
     '[Removable]' 'Drive=' > "$demo/Trivan05.ini"
 
 cd "$demo/kvor"

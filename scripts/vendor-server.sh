@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A throwaway vendor database on loopback for the tests and the demo.
 #
-#   vendor-server.sh start DIR PORT    new server in DIR, database "pelmar" with schema and seed
+#   vendor-server.sh start DIR PORT    new server in DIR, database "pelmar" with schema and seed;
+#                                      it offers TLS with a certificate of DIR/tls/ca.pem
 #   vendor-server.sh stop DIR          ends the server of DIR (a PORT after DIR is accepted and ignored)
 #   vendor-server.sh sql DIR [DB]      runs SQL from standard input as root through the socket
 #   vendor-server.sh workstation DIR ICO USER COMPUTER
@@ -110,8 +111,21 @@ start)
     stop_server "$dir"
     port_busy "$port" && die "port $port on 127.0.0.1 is already in use by another program"
 
-    rm -rf "$dir/data"
-    mkdir -p "$dir/data" "$dir/tmp"
+    rm -rf "$dir/data" "$dir/tls"
+    mkdir -p "$dir/data" "$dir/tmp" "$dir/tls"
+    # A certificate authority of its own and a server certificate for 127.0.0.1 signed by it, so
+    # that clients may ask for an encrypted link (tls/ca.pem verifies the server); clients that do
+    # not ask keep their plain connection.
+    tls=$dir/tls
+    {
+        openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 3650 \
+            -subj "/CN=Kvor test CA" -keyout "$tls/ca-key.pem" -out "$tls/ca.pem" &&
+        openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes \
+            -subj "/CN=127.0.0.1" -keyout "$tls/server-key.pem" -out "$tls/server.csr" &&
+        printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\n' >"$tls/san.ext" &&
+        openssl x509 -req -in "$tls/server.csr" -CA "$tls/ca.pem" -CAkey "$tls/ca-key.pem" -CAcreateserial \
+            -days 3650 -extfile "$tls/san.ext" -out "$tls/server-cert.pem"
+    } >"$tls/openssl.log" 2>&1 || { cat "$tls/openssl.log" >&2; die "making the server certificate failed"; }
     user_args=()
     [ "$(id -u)" -eq 0 ] && user_args=(--user=root)
     "$INSTALL_DB" --no-defaults --datadir="$dir/data" "${user_args[@]}" --auth-root-authentication-method=normal \
@@ -128,6 +142,7 @@ start)
         --skip-name-resolve --skip-log-bin --performance-schema=OFF \
         --innodb-buffer-pool-size=64M --innodb-log-file-size=16M --innodb-flush-log-at-trx-commit=2 \
         --character-set-server=cp1250 --collation-server=cp1250_czech_cs \
+        --ssl-ca="$tls/ca.pem" --ssl-cert="$tls/server-cert.pem" --ssl-key="$tls/server-key.pem" \
         --max-connections=64 --max-allowed-packet=64M </dev/null >/dev/null 2>&1 &
 
     waited=0

@@ -17,6 +17,7 @@
 #include "server/Submission.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
+#include "update/UpdateRun.h"
 #include "widgets/DBControls.h"
 #include "widgets/DataSetTableModel.h"
 #include "widgets/ErrorBox.h"
@@ -224,8 +225,19 @@ void TForm1::closeSplash() {
 }
 
 void TForm1::Akt_prg(int mode) {
-    // The check for a new version over FTP joins the program later; until then there is nothing newer.
-    Q_UNUSED(mode);
+    // A failing check (a version file without its second line) is reported like any other failure
+    // of a command; at start-up, start-up goes on.
+    runGuarded(
+        [this, mode] {
+            TUpdateRun run(*dotaz, this);
+            if (!run.Execute(mode)) return;
+            // The installer takes over: the program ends, at start-up before the window is shown.
+            m_terminate = true;
+            QCoreApplication::processEvents();
+            close();
+            QCoreApplication::quit();
+        },
+        this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -263,7 +275,8 @@ void TForm1::buildMenu() {
     Nastavenprogramu1 = item(servis, "Nastavenprogramu1", QStringLiteral("Nastavení programu"));
     connect(Nastavenprogramu1, &QAction::triggered, this, [this] { Nastavenprogramu1Click(); });
     servis->addSeparator();
-    item(servis, "Kontrolanoveverze1", QStringLiteral("Kontrola nové verze"))->setEnabled(false);
+    connect(item(servis, "Kontrolanoveverze1", QStringLiteral("Kontrola nové verze")), &QAction::triggered,
+            this, [this] { Akt_prg(1); });
 
     QMenu* pomoc = bar->addMenu(QStringLiteral("Pomoc"));
     pomoc->setObjectName(QStringLiteral("Pomoc1"));

@@ -27,6 +27,8 @@ TServerConfig TServerConfig::fromIni(const QString& iniPath) {
     if (port >= 0 && port <= 65535) c.Port = port;
     c.User = ini.ReadString(section, QStringLiteral("User"), c.User);
     c.Password = ini.ReadString(section, QStringLiteral("Password"), c.Password);
+    c.Ssl = ini.ReadInteger(section, QStringLiteral("SSL"), 0) != 0;
+    c.SslCa = ini.ReadString(section, QStringLiteral("SSLCA"), QString());
     return c;
 }
 

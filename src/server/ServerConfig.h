@@ -15,11 +15,16 @@ struct TServerConfig {
     int ConnectTimeout = 10;
     int ReadTimeout = 120;
     int WriteTimeout = 60;
+    // An encrypted link: the connection fails rather than go out in clear text. With a CA file
+    // the server's certificate and name are verified against it; without one the link is only
+    // encrypted, which still keeps the data from anybody listening on the way.
+    bool Ssl = false;
+    QString SslCa;
 
     // The compiled-in host and port with the vendor database's name, user and password.
     static TServerConfig defaults();
     // The defaults overridden by the section [Server] of the given kvor.ini (Host, Port, User,
-    // Password); a missing file or key keeps the default.
+    // Password, SSL=1, SSLCA); a missing file or key keeps the default.
     static TServerConfig fromIni(const QString& iniPath);
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/Cp1250.h"
 
+#include <QFile>
 #include <errmsg.h>
 #include <mutex>
 #include <mysql.h>
@@ -44,6 +45,16 @@ void TZConnection::Connect() {
     mysql_optionsv(m, MYSQL_OPT_READ_TIMEOUT, &readTimeout);
     mysql_optionsv(m, MYSQL_OPT_WRITE_TIMEOUT, &writeTimeout);
     mysql_optionsv(m, MYSQL_OPT_RECONNECT, &reconnect);
+    const QByteArray caFile = QFile::encodeName(m_config.SslCa);
+    if (m_config.Ssl) {
+        my_bool enforce = 1;
+        mysql_optionsv(m, MYSQL_OPT_SSL_ENFORCE, &enforce);
+        if (!caFile.isEmpty()) {
+            my_bool verify = 1;
+            mysql_optionsv(m, MYSQL_OPT_SSL_CA, caFile.constData());
+            mysql_optionsv(m, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+        }
+    }
     const QByteArray host = m_config.Host.toUtf8();
     const QByteArray user = cp1250::encode(m_config.User);
     const QByteArray password = cp1250::encode(m_config.Password);
@@ -51,7 +62,9 @@ void TZConnection::Connect() {
     if (!mysql_real_connect(m, host.isEmpty() ? nullptr : host.constData(), user.constData(),
                             password.constData(), database.constData(), unsigned(m_config.Port), nullptr,
                             0)) {
-        ESqlError error(cp1250::decode(mysql_error(m)), mysql_errno(m));
+        QString message = cp1250::decode(mysql_error(m));
+        if (m_config.Ssl) message = QStringLiteral("Zabezpečené spojení se serverem selhalo: ") + message;
+        ESqlError error(message, mysql_errno(m));
         mysql_close(m);
         throw error;
     }

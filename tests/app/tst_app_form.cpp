@@ -1019,7 +1019,8 @@ void TestAppForm::menuRefreshOfflineDisablesHistorie() {
         for (QAction* a : menu->isEnabled() ? menu->menu()->actions() : QList<QAction*>())
             if (!a->isSeparator() && a->isEnabled()) enabled << a->text();
     enabled.sort();
-    QCOMPARE(enabled, (QStringList{"Aktualizace číselníků", "Konec", "Nastavení programu", "Opravdu"}));
+    QCOMPARE(enabled, (QStringList{"Aktualizace číselníků", "Konec", "Kontrola nové verze",
+                                   "Nastavení programu", "Opravdu"}));
 }
 
 void TestAppForm::focusOrderAndEnter() {
