@@ -10,6 +10,8 @@
 #   request-form.png, potato-form-1.png, potato-form-2.png
 #                        the printed request forms of the saved request (kvor-print, pdftoppm)
 #   label-sheet.png      a page of four sample labels of the saved request (kvor-print, pdftoppm)
+#   history-results.png  the history window TFhisto1: the demo company's requests with their results
+#   history-no-ulc.png   the history window TFhisto3: the requests still without ULČ
 # Usage: scripts/screenshot.sh [OUTPUT_FOLDER]   (default: docs/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,9 +40,8 @@ trap cleanup EXIT
 
 bash scripts/vendor-server.sh start "$shots/db" "$port" >/dev/null
 ico=12345678
-mariadb --protocol=TCP -h 127.0.0.1 -P "$port" -u pelmar -p730518kpw pelmar <<SQL
-INSERT INTO kvor_firmy (ICO, computeruser, computername) VALUES ('$ico', '$(id -un)', '$(hostname)');
-SQL
+# This computer becomes the demo company's workstation, with the seed's requests and results.
+bash scripts/vendor-server.sh workstation "$shots/db" "$ico" "$(id -un)" "$(uname -n)" >/dev/null
 printf '%s\r\n' '[TFmozno]' 'Editpodnik_Text=0815' 'EditCSO_Text=101' "EditICO_Text=$ico" \
     'EditDIC_Text=CZ12345678' 'Editnazev_Text=Osiva Haná, a.s.' 'Editsidlo_Text=Kroměříž' \
     'Editulice_Text=Zemědělská 12' 'EditPSC_Text=767 01' 'Editposta_Text=Kroměříž' \
@@ -122,7 +123,7 @@ xdotool mousemove --window "$main" 680 50 click 1
 sleep 2
 shoot "$main" main-window.png
 sent=$(mariadb --protocol=TCP -h 127.0.0.1 -P "$port" -u pelmar -p730518kpw pelmar -N -e \
-    "select concat(id_trivan, ' ', PARTIECELA, ' ', NAZ_ODRU) from kvor_zadost where ICO = '$ico'")
+    "select concat(id_trivan, ' ', PARTIECELA, ' ', NAZ_ODRU) from kvor_zadost where ICO = '$ico' order by id desc limit 1")
 echo "screenshot: the request on the server: ${sent:-none}"
 
 # The saved texts of the packaging, from the button "T" beside it; a row chosen.
@@ -175,3 +176,20 @@ echo "screenshot: $out/request-form.png $out/potato-form-1.png $out/potato-form-
 "$build/tools/kvor-print/kvor-print" labels "$shots/labels" "$shots/labels.pdf" --count 4 --start 1
 pdftoppm -r 100 -png -singlefile "$shots/labels.pdf" "$out/label-sheet"
 echo "screenshot: $out/label-sheet.png"
+# The history windows from the menu "Historie": its second item (TFhisto1) with the first request
+# and its laboratory results in the detail panel, then its first item (TFhisto3).
+history() {
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main" 2>/dev/null || true
+    xdotool mousemove --window "$main" 130 10 click 1
+    sleep 0.5
+    keys "$@" Return
+}
+history Down Down
+histo1=$(window 'historie, žádost, ULČ')
+shoot "$histo1" history-results.png
+keys Escape
+sleep 0.5
+history Down
+histo3=$(window 'žádost bez ULČ')
+shoot "$histo3" history-no-ulc.png
+keys Escape

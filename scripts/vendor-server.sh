@@ -6,7 +6,9 @@
 #   vendor-server.sh stop DIR          ends the server of DIR (a PORT after DIR is accepted and ignored)
 #   vendor-server.sh sql DIR [DB]      runs SQL from standard input as root through the socket
 #   vendor-server.sh workstation DIR ICO USER COMPUTER
-#                                      registers a workstation in kvor_firmy (the demo needs one)
+#                                      registers a workstation in kvor_firmy (the demo needs one);
+#                                      an unclaimed row of the ICO in the seed (no user, no computer)
+#                                      is taken over, so that the seed's requests are its own
 #
 # The server listens on 127.0.0.1:PORT only, keeps its socket, data and log inside DIR and never
 # touches a system service. Start waits until the server answers and fails loudly otherwise.
@@ -179,6 +181,11 @@ workstation)
     server_pid "$dir" >/dev/null || die "no server runs in $dir"
     esc() { printf '%s' "$1" | sed -e 's/\\/\\\\/g' -e "s/'/''/g"; }
     client "$dir" --default-character-set=utf8mb4 pelmar <<SQL
+UPDATE kvor_firmy SET computeruser = '$(esc "$4")', computername = '$(esc "$5")'
+WHERE ICO = '$(esc "$3")' AND computeruser = '' AND computername = ''
+  AND NOT EXISTS (SELECT 1 FROM (SELECT id FROM kvor_firmy WHERE ICO = '$(esc "$3")'
+    AND computeruser = '$(esc "$4")' AND computername = '$(esc "$5")') AS registered)
+ORDER BY id LIMIT 1;
 INSERT INTO kvor_firmy (ICO, computeruser, computername, nazev)
 SELECT '$(esc "$3")', '$(esc "$4")', '$(esc "$5")', COALESCE((SELECT nazev FROM firmy WHERE ICO = '$(esc "$3")'), '')
 FROM DUAL WHERE NOT EXISTS (SELECT 1 FROM kvor_firmy WHERE ICO = '$(esc "$3")'

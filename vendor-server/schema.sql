@@ -78,8 +78,10 @@ ALTER TABLE kvor_zadost
     DROP COLUMN PRI_ICO,
     ADD COLUMN id_firma INT NOT NULL DEFAULT 0 AFTER id,
     ADD COLUMN ICO VARCHAR(20) NOT NULL DEFAULT '' AFTER id_firma,
-    -- Filled by the laboratory on the server.
-    ADD COLUMN ULC VARCHAR(12),
+    -- Filled by the laboratory on the server. The client never writes ULC: a request it submits
+    -- starts with the empty ULC, which the listing "without ULČ" selects; the laboratory's side
+    -- may still write NULL.
+    ADD COLUMN ULC VARCHAR(12) NULL DEFAULT '',
     ADD COLUMN DATUMROZHO DATE,
     ADD COLUMN UZNA_STUP VARCHAR(3),
     ADD COLUMN DATUMZK DATE,

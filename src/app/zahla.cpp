@@ -7,6 +7,7 @@
 #include "app/mozno.h"
 #include "app/porost2.h"
 #include "app/utexty.h"
+#include "history/histo.h"
 #include "platform/EmptyDate.h"
 #include "platform/ProfileFile.h"
 #include "platform/SystemInfo.h"
@@ -258,14 +259,15 @@ void TForm1::buildMenu() {
 
     MenuHistorie = bar->addMenu(QStringLiteral("Historie"));
     MenuHistorie->setObjectName(QStringLiteral("Historie1"));
-    // The history windows join the program later; their items are there, but cannot be used yet.
-    for (const auto& [name, text] : std::initializer_list<std::pair<const char*, QString>>{
-             {"HistorieBezULC1", QStringLiteral("Historie žádosti bez ULČ")},
-             {"HistorieZadostULC1", QStringLiteral("Historie žádost, ULČ")},
-             {"HistorieULCZadost1", QStringLiteral("Historie ULČ, žádost")},
-             {"HistorieZadostULCFirma1", QStringLiteral("Historie žádost, ULČ - celá firma")},
-             {"HistorieULCZadostFirma1", QStringLiteral("Historie ULČ, žádost - celá firma")}})
-        item(MenuHistorie, name, text)->setEnabled(false);
+    // One item per history window, in the order of the kinds; the menu as a whole is disabled when
+    // the server could not be reached (aDBF).
+    static const char* const kHistoryItems[] = {"HistorieBezULC1", "HistorieZadostULC1", "HistorieULCZadost1",
+                                                "HistorieZadostULCFirma1", "HistorieULCZadostFirma1"};
+    for (int i = 0; i < historyKinds().size(); ++i) {
+        const THistoryKind& kind = historyKinds()[i];
+        connect(item(MenuHistorie, kHistoryItems[i], kind.MenuItem), &QAction::triggered, this,
+                [this, variant = kind.Variant] { runGuarded([&] { HistorieClick(variant); }, this); });
+    }
 
     QMenu* servis = bar->addMenu(QStringLiteral("Servis"));
     servis->setObjectName(QStringLiteral("Servis1"));
@@ -882,6 +884,14 @@ void TForm1::test_firma() {
 
 void TForm1::Aktualizace1Click() {
     runGuarded([this] { aDBF(false); }, this);
+}
+
+void TForm1::HistorieClick(THistoryVariant variant) {
+    // The window runs its statements on the connection as the last operation left it.
+    const THistoryContext context{&m_link->ZConnection1, companyIco, idFirma, sys::programFolder()};
+    THistoryWindow window(historyKind(variant), context, this);
+    window.LabelCSO->setText(centreCode);
+    execDialog(window);
 }
 
 // ---------------------------------------------------------------------------------------------

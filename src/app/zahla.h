@@ -2,6 +2,8 @@
 // The main window: the request editor, its start-up and the commands of its menu and buttons.
 #include "splash/StartDialogSem.h"
 
+#include "server/ServerSql.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -106,6 +108,8 @@ public:
     void Porost2Click(); // "4. - 10."
     void Nastavenprogramu1Click();
     void Aktualizace1Click();
+    // A history window of the menu "Historie", shown modally.
+    void HistorieClick(THistoryVariant variant);
 
     // The control bound to a request field (tests, focus order).
     QWidget* FieldControl(const QString& fieldName) const;

@@ -17,10 +17,6 @@ namespace {
 
 constexpr unsigned kBinaryCharset = 63;
 
-struct ResultDeleter {
-    void operator()(MYSQL_RES* r) const { mysql_free_result(r); }
-};
-
 unsigned charMaxLen(unsigned charsetnr) {
     if (const MARIADB_CHARSET_INFO* cs = mariadb_get_charset_by_nr(charsetnr))
         return cs->char_maxlen > 0 ? cs->char_maxlen : 1;
@@ -186,17 +182,17 @@ QTime parseTime(QByteArrayView s) {
     return QTime(parts[0].toInt(), parts[1].toInt(), secs.toInt(), ms);
 }
 
-QVariant valueOf(const TColumn& c, const char* data, unsigned long length) {
+QVariant valueOf(const TFieldDef& def, TColumnValue kind, const char* data, unsigned long length) {
     if (!data) return {};
     QByteArrayView bytes(data, qsizetype(length));
-    if (c.Value == TColumnValue::Bits) {
+    if (kind == TColumnValue::Bits) {
         quint64 v = 0;
         for (char b : bytes)
             v = (v << 8) | quint8(b);
-        return c.Def.DataType == ftBCD ? QVariant(double(v)) : QVariant(qint64(v));
+        return def.DataType == ftBCD ? QVariant(double(v)) : QVariant(qint64(v));
     }
-    if (c.Value == TColumnValue::Hex) return QString::fromLatin1(bytes.toByteArray().toHex().toUpper());
-    switch (c.Def.DataType) {
+    if (kind == TColumnValue::Hex) return QString::fromLatin1(bytes.toByteArray().toHex().toUpper());
+    switch (def.DataType) {
     case ftSmallint:
     case ftInteger:
         return bytes.toInt();
@@ -249,9 +245,7 @@ void TZQuery::InternalOpen() {
     MYSQL* m = m_connection->Handle();
     const QByteArray bytes = cp1250::encode(SQLText());
     if (mysql_real_query(m, bytes.constData(), bytes.size()) != 0) m_connection->RaiseLastError();
-    // The rows are read while the server still sends them, so that decoding them overlaps with the
-    // server's work instead of following it.
-    std::unique_ptr<MYSQL_RES, ResultDeleter> res(mysql_use_result(m));
+    std::unique_ptr<MYSQL_RES, ResultDeleter> res(mysql_store_result(m));
     if (!res) {
         if (mysql_field_count(m) != 0) m_connection->RaiseLastError();
         throw EDatabaseError::prefixed(Name(), QStringLiteral("Příkaz nevrátil žádná data"));
@@ -260,51 +254,54 @@ void TZQuery::InternalOpen() {
     const MYSQL_FIELD* fields = mysql_fetch_fields(res.get());
     TFieldDefs& defs = FieldDefs();
     defs.clear();
-    std::vector<TColumn> decode;
-    decode.reserve(columns);
+    m_kinds.clear();
+    m_kinds.reserve(columns);
     for (unsigned i = 0; i < columns; ++i) {
-        decode.push_back(columnOf(fields[i], int(i) + 1, m_localTableTypes));
-        defs << decode.back().Def;
+        const TColumn column = columnOf(fields[i], int(i) + 1, m_localTableTypes);
+        m_kinds.push_back(quint8(column.Value));
+        defs << column.Def;
     }
-    m_columns = columns;
-    m_values.clear();
-    while (MYSQL_ROW row = mysql_fetch_row(res.get())) {
-        const unsigned long* lengths = mysql_fetch_lengths(res.get());
-        for (unsigned i = 0; i < columns; ++i)
-            m_values.push_back(valueOf(decode[i], row[i], lengths[i]));
-    }
-    // The end of the rows and a connection lost in the middle of them look alike but for the error.
-    if (mysql_errno(m) != 0) {
-        m_values.clear();
-        m_connection->RaiseLastError();
-    }
+    // Only where each row lies is noted; the values stay in the result until they are read.
+    m_rows.clear();
+    m_rows.reserve(size_t(mysql_num_rows(res.get())));
+    for (MYSQL_ROW_OFFSET at = mysql_row_tell(res.get()); mysql_fetch_row(res.get());
+         at = mysql_row_tell(res.get()))
+        m_rows.push_back(at);
+    m_result = std::move(res);
+    m_fetchedRow = -1;
     // Further results of the same statement would block the connection; there are none for
     // single statements, but read them off all the same.
-    res.reset();
     while (mysql_next_result(m) == 0)
         if (MYSQL_RES* more = mysql_store_result(m)) mysql_free_result(more);
     m_current = -1;
 }
 
 void TZQuery::InternalClose() {
-    m_values = {};
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_result.reset();
+    m_fetchedRow = -1;
     m_current = -1;
 }
 
+void TZQuery::ResultDeleter::operator()(MYSQL_RES* result) const {
+    mysql_free_result(result);
+}
+
 bool TZQuery::InternalFirst() {
-    if (rowCount() == 0) return false;
+    if (m_rows.empty()) return false;
     m_current = 0;
     return true;
 }
 
 bool TZQuery::InternalLast() {
-    if (rowCount() == 0) return false;
-    m_current = rowCount() - 1;
+    if (m_rows.empty()) return false;
+    m_current = int(m_rows.size()) - 1;
     return true;
 }
 
 bool TZQuery::InternalNext() {
-    if (m_current + 1 >= rowCount()) return false;
+    if (m_current + 1 >= int(m_rows.size())) return false;
     ++m_current;
     return true;
 }
@@ -330,13 +327,13 @@ bool TZQuery::InternalGotoBookmark(const TBookmark& bookmark) {
     quint32 row = 0;
     for (int i = 0; i < 4; ++i)
         row = (row << 8) | quint8(bookmark[i]);
-    if (row >= quint32(rowCount())) return false;
+    if (row >= m_rows.size()) return false;
     m_current = int(row);
     return true;
 }
 
 bool TZQuery::InternalHasRecord() const {
-    return m_current >= 0 && m_current < rowCount();
+    return m_current >= 0 && m_current < int(m_rows.size());
 }
 
 int TZQuery::RecNo() const {
@@ -344,13 +341,37 @@ int TZQuery::RecNo() const {
 }
 
 int TZQuery::RecordCount() const {
-    return rowCount();
+    return int(m_rows.size());
 }
 
 QVariant TZQuery::GetFieldValue(const TField& field) const {
-    if (!InternalHasRecord()) return {};
-    const int i = field.Def().FieldNo - 1;
-    return i >= 0 && i < int(m_columns) ? m_values[size_t(m_current) * m_columns + size_t(i)] : QVariant();
+    return InternalHasRecord() ? ValueAt(m_current, field) : QVariant();
+}
+
+QVariant TZQuery::ValueAt(int row, const TField& field) const {
+    return ValueAt(row, field.Def().FieldNo - 1);
+}
+
+QVariant TZQuery::ValueAt(int row, int column) const {
+    if (column < 0 || column >= int(m_kinds.size()) || column >= FieldDefs().size() || !seekRow(row))
+        return {};
+    return valueOf(FieldDefs()[column], TColumnValue(m_kinds[size_t(column)]), m_fetchedValues[column],
+                   m_fetchedLengths[column]);
+}
+
+bool TZQuery::seekRow(int row) const {
+    if (row < 0 || row >= int(m_rows.size()) || !m_result) return false;
+    if (row != m_fetchedRow) {
+        mysql_row_seek(m_result.get(), m_rows[size_t(row)]);
+        m_fetchedValues = mysql_fetch_row(m_result.get());
+        m_fetchedLengths = mysql_fetch_lengths(m_result.get());
+        if (!m_fetchedValues || !m_fetchedLengths) {
+            m_fetchedRow = -1;
+            return false;
+        }
+        m_fetchedRow = row;
+    }
+    return true;
 }
 
 // The query is read-only: TDataSet refuses every change through CanModify() before these are reached.

@@ -5,10 +5,12 @@
 namespace kvor {
 
 QString fieldDisplayText(const TField* field) {
-    if (!field) return QString();
-    QVariant value = field->Value();
+    return field ? valueDisplayText(field->DataType(), field->Value()) : QString();
+}
+
+QString valueDisplayText(TFieldType type, const QVariant& value) {
     if (!value.isValid()) return QString();
-    switch (field->DataType()) {
+    switch (type) {
     case ftDate:
         if (isEmptyDate(value.toDate())) return QString();
         break;
@@ -19,7 +21,7 @@ QString fieldDisplayText(const TField* field) {
     default:
         break;
     }
-    return field->AsString();
+    return variantToText(value);
 }
 
 TDataSource::TDataSource(TDataSet* dataSet, QObject* parent) : QObject(parent) {

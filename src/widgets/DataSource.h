@@ -15,6 +15,8 @@ namespace kvor {
 
 // A field's value as bound controls and grids show it: null and the empty date as an empty text.
 QString fieldDisplayText(const TField* field);
+// The same for a value of a field of that type that is not the current record's.
+QString valueDisplayText(TFieldType type, const QVariant& value);
 
 class TDataSource : public QObject {
     Q_OBJECT
