@@ -247,7 +247,8 @@ void TZQuery::InternalOpen() {
     if (mysql_real_query(m, bytes.constData(), bytes.size()) != 0) m_connection->RaiseLastError();
     std::unique_ptr<MYSQL_RES, ResultDeleter> res(mysql_store_result(m));
     if (!res) {
-        if (mysql_field_count(m) != 0) m_connection->RaiseLastError();
+        // A connection lost in the middle of the rows leaves no result but an error.
+        if (mysql_errno(m) != 0 || mysql_field_count(m) != 0) m_connection->RaiseLastError();
         throw EDatabaseError::prefixed(Name(), QStringLiteral("Příkaz nevrátil žádná data"));
     }
     const unsigned columns = mysql_num_fields(res.get());
