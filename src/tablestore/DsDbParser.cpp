@@ -3,6 +3,7 @@
 #include "platform/CzechLocale.h"
 #include "platform/EmptyDate.h"
 #include "tablestore/DsDbfApi.h"
+#include "tablestore/Wildcard.h"
 
 #include <cmath>
 #include <limits>
@@ -765,28 +766,6 @@ struct TExprEvaluator {
         }
         }
         return K::none();
-    }
-
-    // '*' matches any run of characters (none too), '?' any one character. Backtracks only to the
-    // last '*', so the cost stays bounded by the product of the two lengths.
-    static bool matchesPattern(QStringView text, QStringView pattern) {
-        qsizetype t = 0, p = 0, starP = -1, starT = 0;
-        while (t < text.size()) {
-            if (p < pattern.size() && (pattern[p] == u'?' || (pattern[p] != u'*' && pattern[p] == text[t]))) {
-                ++t, ++p;
-            } else if (p < pattern.size() && pattern[p] == u'*') {
-                starP = p++;
-                starT = t;
-            } else if (starP >= 0) {
-                p = starP + 1;
-                t = ++starT;
-            } else {
-                return false;
-            }
-        }
-        while (p < pattern.size() && pattern[p] == u'*')
-            ++p;
-        return p == pattern.size();
     }
 };
 

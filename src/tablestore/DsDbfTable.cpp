@@ -3,6 +3,7 @@
 #include "platform/CzechLocale.h"
 #include "platform/EmptyDate.h"
 #include "tablestore/DsDbParser.h"
+#include "tablestore/Wildcard.h"
 
 #include <climits>
 #include <cstring>
@@ -26,28 +27,6 @@ bool recordOf(const TBookmark& b, std::uint32_t& n) {
     for (int i = 0; i < 4; ++i)
         n = (n << 8) | std::uint8_t(b[i]);
     return true;
-}
-
-// '*' matches any run of characters (none too), '?' any one character. Backtracks only to the
-// last '*', so the cost stays bounded by the product of the two lengths.
-bool matchesPattern(QStringView text, QStringView pattern) {
-    qsizetype t = 0, p = 0, starP = -1, starT = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == u'?' || (pattern[p] != u'*' && pattern[p] == text[t]))) {
-            ++t, ++p;
-        } else if (p < pattern.size() && pattern[p] == u'*') {
-            starP = p++;
-            starT = t;
-        } else if (starP >= 0) {
-            p = starP + 1;
-            t = ++starT;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == u'*')
-        ++p;
-    return p == pattern.size();
 }
 
 // A key value as the text a string field is compared with; null compares as the empty text.
