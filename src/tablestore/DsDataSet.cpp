@@ -267,6 +267,10 @@ void TField::SetValue(const QVariant& value) {
     m_dataSet->SetFieldValue(*this, value);
 }
 
+void TField::SetAsString(const QString& value) {
+    m_dataSet->SetFieldText(*this, value);
+}
+
 // ---------------------------------------------------------------------------------------------
 // TDataSet
 
@@ -640,6 +644,25 @@ void TDataSet::SetFieldValue(TField& field, const QVariant& value) {
         SetFieldValueInternal(field, value);
     else
         SetFieldValueInternal(field, field.convert(value));
+    m_modified = true;
+    Notify(TDataEvent::FieldChange, &field);
+}
+
+std::unique_ptr<TRecordAppender> TDataSet::RecordAppender(const QList<TField*>&) {
+    return nullptr;
+}
+
+void TDataSet::SetFieldText(TField& field, const QString& text) {
+    const TFieldType t = field.DataType();
+    // Only text that a string field takes unchanged skips the conversion (an empty one included,
+    // which the memory table stores as it stores any text).
+    if (!isStringType(t) || (t != ftGuid && field.Size() > 0 && text.size() > field.Size())) {
+        SetFieldValue(field, text);
+        return;
+    }
+    CheckActive();
+    CheckCanSetField(field);
+    SetFieldTextInternal(field, text);
     m_modified = true;
     Notify(TDataEvent::FieldChange, &field);
 }

@@ -456,15 +456,24 @@ void putU64(char* p, std::uint64_t v) {
 
 } // namespace
 
+namespace {
+
+// Text into a C field: Windows-1250 through the code page's table, blanks after it.
+void encodeText(const QString& text, int n, CP_TYPE codePage, char* out) {
+    const qsizetype written = cp1250::encodeInto(text, out, n);
+    if (const TCodePageInfo& info = codePageInfo(codePage); !info.KeepsBytes)
+        for (qsizetype i = 0; i < written; ++i)
+            out[i] = char(info.WriteTable[std::uint8_t(out[i])]);
+    std::memset(out + written, ' ', size_t(n - written));
+}
+
+} // namespace
+
 void TDbfFile::encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE codePage, char* out) {
     const int n = field.Length;
     if (field.Type == 'C' && value.typeId() == QMetaType::QString) {
         // Strings, the values most often written, are read in place rather than copied out.
-        const qsizetype written = cp1250::encodeInto(*static_cast<const QString*>(value.constData()), out, n);
-        const std::uint8_t* table = codePageInfo(codePage).WriteTable;
-        for (qsizetype i = 0; i < written; ++i)
-            out[i] = char(table[std::uint8_t(out[i])]);
-        std::memset(out + written, ' ', size_t(n - written));
+        encodeText(*static_cast<const QString*>(value.constData()), n, codePage, out);
         return;
     }
     if (!value.isValid() || value.isNull()) {
@@ -475,14 +484,9 @@ void TDbfFile::encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE
     }
     // A value that the field refuses is refused before any byte of the field changes.
     switch (field.Type) {
-    case 'C': {
-        const qsizetype written = cp1250::encodeInto(value.toString(), out, n);
-        const std::uint8_t* table = codePageInfo(codePage).WriteTable;
-        for (qsizetype i = 0; i < written; ++i)
-            out[i] = char(table[std::uint8_t(out[i])]);
-        std::memset(out + written, ' ', size_t(n - written));
+    case 'C':
+        encodeText(value.toString(), n, codePage, out);
         return;
-    }
     case 'D': {
         QDate d = value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
         if (!d.isValid() || d.year() < 1 || d.year() > 9999) refuseDate(field, value);
@@ -586,6 +590,11 @@ QVariant TDbfFile::ReadField(const char* record, int i) const {
 void TDbfFile::WriteField(char* record, int i, const QVariant& value) const {
     const TDbfField& f = m_fields.at(i);
     encodeInto(f, value, m_codePage, record + f.Offset);
+}
+
+void TDbfFile::WriteText(char* record, int i, const QString& text) const {
+    const TDbfField& f = m_fields.at(i);
+    encodeText(text, f.Length, m_codePage, record + f.Offset);
 }
 
 // ---------------------------------------------------------------------------------------------

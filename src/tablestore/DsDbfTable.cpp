@@ -537,6 +537,16 @@ void TDsDbfTable::SetFieldValueInternal(const TField& field, const QVariant& val
     }
 }
 
+void TDsDbfTable::SetFieldTextInternal(const TField& field, const QString& text) {
+    int i = field.Def().FieldNo - 1;
+    if (!m_file || i < 0 || i >= m_file->Fields().size()) return;
+    if (m_file->Fields().at(i).Type != 'C') {
+        SetFieldValueInternal(field, QVariant(text));
+        return;
+    }
+    m_file->WriteText(m_record.data(), i, text);
+}
+
 QVariant TDsDbfTable::GetFieldValue(const TField& field) const {
     if (!m_file || (!m_hasRecord && State() != TDataSetState::dsInsert)) return QVariant();
     int i = field.Def().FieldNo - 1;
@@ -546,6 +556,61 @@ QVariant TDsDbfTable::GetFieldValue(const TField& field) const {
 
 bool TDsDbfTable::CanModify() const {
     return !m_readOnly && !(m_file && m_file->ReadOnly());
+}
+
+// The fields are paired with the file's fields once; each record is built in one buffer and
+// handed to the file, which gathers it into its bulk block.
+class TDsDbfTable::Appender : public TRecordAppender {
+public:
+    Appender(TDsDbfTable& table, const QList<TField*>& fields) : m_table(table) {
+        for (TField* f : fields)
+            m_targets.push_back({f, f->Def().FieldNo - 1});
+        m_record = QByteArray(table.m_file->RecordLength(), ' ');
+    }
+
+    void Append(const QVariant* const* values) override {
+        TDbfFile& file = *m_table.m_file;
+        char* record = m_record.data();
+        std::memset(record, ' ', size_t(m_record.size()));
+        for (size_t k = 0; k < m_targets.size(); ++k) {
+            const auto& [field, i] = m_targets[k];
+            const QVariant& value = *values[k];
+            try {
+                if (field->TakesAsItIs(value))
+                    file.WriteText(record, i, *static_cast<const QString*>(value.constData()));
+                else
+                    file.WriteField(record, i, field->convert(value));
+            } catch (const EDatabaseError& e) {
+                throw EDatabaseError::prefixed(m_table.Name(), e.message(), e.code());
+            }
+        }
+        std::uint32_t n = 0;
+        m_table.RaiseIfError(file.AppendRecord(record, n));
+        m_table.m_recNo = n;
+        m_table.m_hasRecord = true;
+    }
+
+private:
+    struct Target {
+        TField* Field;
+        int Index; // in the file's fields
+    };
+    TDsDbfTable& m_table;
+    std::vector<Target> m_targets;
+    QByteArray m_record;
+};
+
+std::unique_ptr<TRecordAppender> TDsDbfTable::RecordAppender(const QList<TField*>& fields) {
+    if (!m_file || !m_file->InBulk() || State() != TDataSetState::dsBrowse || HasAppendEvents())
+        return nullptr;
+    for (TField* f : fields) {
+        const int i = f->Def().FieldNo - 1;
+        // Only the file's own C fields take text as it is; any other field of this table is
+        // written through its conversion.
+        if (f->DataSet() != this || f->ReadOnly() || i < 0 || i >= m_file->Fields().size()) return nullptr;
+        if (isStringType(f->DataType()) && m_file->Fields().at(i).Type != 'C') return nullptr;
+    }
+    return std::make_unique<Appender>(*this, fields);
 }
 
 // ---------------------------------------------------------------------------------------------
