@@ -1,5 +1,6 @@
 #include "tablestore/DsDbfTable.h"
 
+#include "platform/Cp1250.h"
 #include "platform/CzechLocale.h"
 #include "platform/EmptyDate.h"
 #include "tablestore/DsDbParser.h"
@@ -563,9 +564,14 @@ bool TDsDbfTable::CanModify() const {
 class TDsDbfTable::Appender : public TRecordAppender {
 public:
     Appender(TDsDbfTable& table, const QList<TField*>& fields) : m_table(table) {
-        for (TField* f : fields)
-            m_targets.push_back({f, f->Def().FieldNo - 1});
-        m_record = QByteArray(table.m_file->RecordLength(), ' ');
+        const TDbfFile& file = *table.m_file;
+        for (TField* f : fields) {
+            const int i = f->Def().FieldNo - 1;
+            const TDbfField& d = file.Fields().at(i);
+            m_targets.push_back({f, i, d.Offset, d.Type == 'C' ? d.Length : 0});
+        }
+        m_record = QByteArray(file.RecordLength(), ' ');
+        m_keepsBytes = codePageInfo(file.CodePage()).KeepsBytes;
     }
 
     void Append(const QVariant* const* values) override {
@@ -573,13 +579,21 @@ public:
         char* record = m_record.data();
         std::memset(record, ' ', size_t(m_record.size()));
         for (size_t k = 0; k < m_targets.size(); ++k) {
-            const auto& [field, i] = m_targets[k];
+            const Target& t = m_targets[k];
             const QVariant& value = *values[k];
+            // Text that fits a C field, by far the most frequent value, is encoded right here.
+            if (t.TextLength > 0 && m_keepsBytes && value.typeId() == QMetaType::QString) {
+                const QString& text = *static_cast<const QString*>(value.constData());
+                if (text.size() <= t.TextLength) {
+                    cp1250::encodeInto(text, record + t.Offset, t.TextLength);
+                    continue;
+                }
+            }
             try {
-                if (field->TakesAsItIs(value))
-                    file.WriteText(record, i, *static_cast<const QString*>(value.constData()));
+                if (t.Field->TakesAsItIs(value))
+                    file.WriteText(record, t.Index, *static_cast<const QString*>(value.constData()));
                 else
-                    file.WriteField(record, i, field->convert(value));
+                    file.WriteField(record, t.Index, t.Field->convert(value));
             } catch (const EDatabaseError& e) {
                 throw EDatabaseError::prefixed(m_table.Name(), e.message(), e.code());
             }
@@ -593,11 +607,14 @@ public:
 private:
     struct Target {
         TField* Field;
-        int Index; // in the file's fields
+        int Index;      // in the file's fields
+        int Offset;     // in the record
+        int TextLength; // of a C field, 0 for the other types
     };
     TDsDbfTable& m_table;
     std::vector<Target> m_targets;
     QByteArray m_record;
+    bool m_keepsBytes = false;
 };
 
 std::unique_ptr<TRecordAppender> TDsDbfTable::RecordAppender(const QList<TField*>& fields) {
