@@ -350,7 +350,7 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
         double v = 0.0;
         if (!parseNumber(p, n, v)) v = 0.0;
         // A whole number beyond what a double holds exactly keeps all its digits.
-        if (std::abs(v) > 9007199254740992.0)
+        if (std::abs(v) >= 9007199254740992.0)
             if (std::optional<QVariant> exact = wholeNumber(p, n)) return *exact;
         return v;
     }
