@@ -72,8 +72,7 @@ std::optional<QVariant> wideWholeNumber(const QVariant& v) {
         if (text.size() < 16) return std::nullopt;
         bool ok = false;
         if (const qint64 i = text.toLongLong(&ok); ok) return wideWholeNumber(QVariant(i));
-        if (const quint64 u = text.toULongLong(&ok); ok && !text.startsWith(u'+'))
-            return wideWholeNumber(QVariant(u));
+        if (const quint64 u = text.toULongLong(&ok); ok) return wideWholeNumber(QVariant(u));
         return std::nullopt;
     }
     default:

@@ -503,10 +503,6 @@ void putU64(char* p, std::uint64_t v) {
     putU32(p + 4, std::uint32_t(v >> 32));
 }
 
-} // namespace
-
-namespace {
-
 // Text into a C field: Windows-1250 through the code page's table, blanks after it.
 void encodeText(const QString& text, int n, CP_TYPE codePage, char* out) {
     const qsizetype written = cp1250::encodeInto(text, out, n);
