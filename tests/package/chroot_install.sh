@@ -20,6 +20,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "chroot: $*" >&2; exit 1; }
 
+command -v debootstrap >/dev/null || apt-get install -y -q debootstrap >/dev/null
+
 cpack --config "$build/CPackConfig.cmake" -B "$work/deb" >/dev/null
 deb=$(ls "$work"/deb/kvor-pro_*.deb) || fail "CPack made no .deb"
 
