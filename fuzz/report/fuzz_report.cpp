@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the preview's "Načíst" as a saved report: loading either refuses the
 // file with a message or gives a report that is saved again to the same bytes, and whose pages
 // paint as the preview paints them.
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 
 #include "report/ReportPaint.h"
 #include "report/ReportRender.h"

@@ -2,13 +2,12 @@
 // with a message (fewer than two lines), or it gives a published stamp of at most 19 characters
 // within one line, which compares consistently with the program's stamp and comes back unchanged
 // from the log verze.log, where the check writes it.
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 
 #include "platform/Cp1250.h"
 #include "update/VersionStamp.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -19,8 +18,7 @@ using kvor::fuzzing::check;
 namespace {
 
 const QString& logPath() {
-    static QTemporaryDir dir;
-    static const QString path = dir.filePath(QStringLiteral("verze.log"));
+    static const QString path = fuzzing::scratchPath(QStringLiteral("verze.log"));
     return path;
 }
 
