@@ -4,6 +4,7 @@
 //   section reads as before (later sections of the same name are merged away);
 // - a new key reads back as written (line breaks become blanks), the other keys keep their values;
 // - a write that is refused leaves the file as it was;
+// - a time read from the file is written and read back the same;
 // - a deleted key and an erased section are gone, and nothing else is.
 #include "FuzzSupport.h"
 
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 using namespace kvor;
 using kvor::fuzzing::check;
@@ -49,8 +51,8 @@ QByteArray fileBytes() {
 
 // What a reader sees of the file: each section name (its first occurrence) with its keys and
 // values. Every listed section exists, and every listed key has a value; typed reads
-// of the values are tried on the first look only.
-QList<Section> view(const TIniFile& ini, bool typed = false) {
+// of the values are tried on the first look only, which notes the first value that reads as a time.
+QList<Section> view(const TIniFile& ini, bool typed, std::optional<QDateTime>& firstTime) {
     QList<Section> out;
     const QString missing = QStringLiteral("\x01missing");
     for (const QString& name : ini.ReadSections().mid(0, maxSections)) {
@@ -62,13 +64,19 @@ QList<Section> view(const TIniFile& ini, bool typed = false) {
             if (typed) {
                 (void)ini.ReadInteger(name, key, 0);
                 (void)ini.ReadBool(name, key, false);
-                (void)ini.ReadDateTime(name, key, QDateTime());
+                const QDateTime when = ini.ReadDateTime(name, key, QDateTime());
+                if (when.isValid() && !firstTime) firstTime = when;
             }
             s.values.append({key, value});
         }
         out.append(s);
     }
     return out;
+}
+
+QList<Section> view(const TIniFile& ini) {
+    std::optional<QDateTime> unused;
+    return view(ini, false, unused);
 }
 
 bool sameName(const QString& a, const QString& b) {
@@ -153,7 +161,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     TIniFile ini(iniPath());
     const QStringList names = ini.ReadSections();
-    const QList<Section> before = view(ini, true);
+    std::optional<QDateTime> firstTime;
+    const QList<Section> before = view(ini, true, firstTime);
     const Section target = before.isEmpty() ? Section{QStringLiteral("TFmozno"), {}} : before.first();
 
     // The section written back as it reads.
@@ -193,6 +202,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         written([&] { ini.DeleteKey(target.name, key); });
         check(!ini.ValueExists(target.name, key), "deleted key still there");
+    }
+
+    // A time read from the file is stored again as the code list refresh stores its change time,
+    // and reads back the same.
+    if (firstTime) {
+        const QString timeKey = QStringLiteral("Čas_fuzz");
+        if (written([&] { ini.WriteDateTime(target.name, timeKey, *firstTime); }))
+            check(ini.ReadDateTime(target.name, timeKey, QDateTime()) == *firstTime,
+                  "written time reads differently:",
+                  firstTime->toString(Qt::ISODate) + QStringLiteral(" -> ") +
+                      ini.ReadString(target.name, timeKey, QString()));
     }
 
     const QStringList namesBeforeErase = ini.ReadSections();
