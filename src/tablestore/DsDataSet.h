@@ -105,7 +105,8 @@ class TDsExpression;
 // One field of a dataset. Values travel as QVariant: an invalid QVariant is null, otherwise
 // the value has the field type's own type (QString for strings and memos, int for the small
 // integer types, qint64 for ftLargeint, double for floats, bool, QDate, QTime, QDateTime,
-// QByteArray for binary and blob fields).
+// QByteArray for binary and blob fields). A whole number beyond 2^53 in a float field stays the
+// qint64 or quint64 it came as, since a double would change its last digits.
 class TField {
 public:
     TField(TDataSet* dataSet, const TFieldDef& def, int index);
