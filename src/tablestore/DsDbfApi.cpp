@@ -1156,6 +1156,9 @@ int TDbfFile::Pack() {
         ::unlink(packedName.constData());
     });
     if (::flock(packed, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(packed, 0) != 0) return DS_CANNOT_CREATE_FILE;
+    // The table keeps its owner where the packing user may give it (the super-user packing a
+    // user's table); otherwise it belongs to whoever packed it, as a table made anew would.
+    (void)::fchown(packed, st.st_uid, st.st_gid);
 
     QByteArray header(m_headerLength, '\0');
     std::int64_t got = 0;
