@@ -45,6 +45,8 @@ public:
         const QVariantMap request{{QStringLiteral("ZADOST_O"), QStringLiteral("U")},
                                   {QStringLiteral("ROK"), QStringLiteral("2012")},
                                   {QStringLiteral("PARTIECELA"), QStringLiteral("12-0815-00042-01")},
+                                  {QStringLiteral("DRUH"), QStringLiteral("1")},
+                                  {QStringLiteral("NAZ_DRU"), QStringLiteral("Pšenice ozimá")},
                                   {QStringLiteral("id"), 1234567.0},
                                   {QStringLiteral("id_trivan"), kSavedRequest}};
         t.writeRequests(QStringLiteral("zadost.dbf"), {request});
