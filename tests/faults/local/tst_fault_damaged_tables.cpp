@@ -59,8 +59,8 @@ void TestFaultDamagedTables::damagedTableBetweenRuns_data() {
             QTest::addRow("%s, %s", table, kind)
                 << QString::fromLatin1(table) << QString::fromLatin1(kind) << shown << remade;
         };
-        row("zadost.dbf", {error}, false);   // at start
-        row("zadostex.dbf", {error}, false); // at "Tisk" to a partner office
+        row("zadost.dbf", {error, error}, false); // at start, at "Smazat"
+        row("zadostex.dbf", {error}, false);      // at "Tisk" to a partner office
         row("zadost2.dbf", {}, true);
         row("cenik.dbf", {}, true);
         row("zadostad.dbf", {}, true);
@@ -92,7 +92,8 @@ void TestFaultDamagedTables::damagedTableBetweenRuns() {
         if (table == QLatin1String("zadost.dbf")) {
             QVERIFY(!form->ButtonTisk->isEnabled());
             QVERIFY(!form->ButtonStitek->isEnabled());
-            form->ButtonZapsat->click();
+            QVERIFY(!form->ButtonZapsat->isEnabled());
+            form->ButtonSmazat->click();
         } else if (table == QLatin1String("zadostex.dbf")) {
             form->Dbf5->Edit();
             form->Dbf5->FieldByName(QStringLiteral("POOT"))->SetAsString(m_run.partnerOffice);

@@ -127,20 +127,15 @@ void TestFaultSecondCopy::secondCopyOnTheSameFolder() {
         PreviewWatch previews;
         auto form = startForm();
         QVERIFY(form);
-        QVERIFY2(seams.errors.contains(QStringLiteral("Cannot open file")),
-                 qPrintable(seams.errors.join(u'\n')));
         // Without its request it offers nothing to print; what it does offer changes nothing.
         QVERIFY(!form->ButtonTisk->isEnabled());
         QVERIFY(!form->ButtonStitek->isEnabled());
         form->ButtonTisk->click();
         form->ButtonStitek->click();
-        form->ZapsatClick();
+        QVERIFY(!form->ButtonZapsat->isEnabled());
         form->ButtonSmazat->click();
         form->Aktualizace1Click();
-        qInfo("shown by the copy that got past the guard: %s",
-              qPrintable(seams.errors.join(QStringLiteral(" | "))));
-        for (const QString& e : seams.errors)
-            QVERIFY(!e.trimmed().isEmpty());
+        QCOMPARE(seams.errors, QStringList(2, QStringLiteral("Cannot open file"))); // at start, at "Smazat"
     }
     QCOMPARE(first->state(), QProcess::Running);
     QVERIFY(heldByAnother(folder.dataPath(QStringLiteral("zadost.dbf"))));
