@@ -82,8 +82,8 @@ public:
             const rlimit lower{rlim_t(largest - 1), m_limit.rlim_max};
             QVERIFY(::setrlimit(RLIMIT_FSIZE, &lower) == 0);
             m_limited = true;
-            qInfo("data folder: no mount allowed here, a file size limit (RLIMIT_FSIZE) of %lld bytes",
-                  largest);
+            qInfo("data folder: a file size limit (RLIMIT_FSIZE) of %lld bytes%s", largest - 1,
+                  mount ? ", as this test may not mount here" : "");
         }
     }
     ~FullDataFolder() {
