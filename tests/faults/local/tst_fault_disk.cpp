@@ -43,8 +43,8 @@ void chownTree(const QString& path, uid_t uid) {
 }
 
 // The data folder on a file system that is full: a tmpfs just large enough for the tables, the
-// rest taken by a filler file; or, where mounting is not allowed, a file size limit at the size of
-// the largest table. Undone at the end of the scope.
+// rest taken by a filler file; or, where mounting is not allowed, a file size limit
+// one byte short of the largest table. Undone at the end of the scope.
 class FullDataFolder {
 public:
     FullDataFolder(const AppFolder& folder, bool mount) : m_data(folder.dataPath()) {
