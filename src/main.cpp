@@ -15,11 +15,8 @@ int main(int argc, char* argv[]) {
         kvor::sys::setProgramFolder(folder);
 
     kvor::TInstanceLock lock(kvor::sys::programFolder());
-    if (!lock.TryLock()) {
-        kvor::TMessageBox box;
-        box.Ask(kvor::TInstanceLock::SecondCopyText, kvor::TMsgIcon::Stop, {QStringLiteral("OK")});
-        return 1;
-    }
+    kvor::TMessageBox box;
+    if (!lock.Admit(box)) return 1;
 
     kvor::TForm1 form;
     // The user chose to install a new version during the start-up: the installer takes over.

@@ -1,5 +1,7 @@
 #include "app/InstanceLock.h"
 
+#include "widgets/MessageBox.h"
+
 #include <QDir>
 
 namespace kvor {
@@ -19,6 +21,12 @@ bool TInstanceLock::TryLock() {
     // Only a lock held by a running copy refuses the start; a folder where no lock file can be
     // written cannot be guarded, and the program reports what fails there itself.
     return m_lock.error() != QLockFile::LockFailedError;
+}
+
+bool TInstanceLock::Admit(TMessageBox& box) {
+    if (TryLock()) return true;
+    box.Ask(SecondCopyText, TMsgIcon::Stop, {QStringLiteral("OK")});
+    return false;
 }
 
 } // namespace kvor

@@ -6,11 +6,16 @@
 
 namespace kvor {
 
+class TMessageBox;
+
 class TInstanceLock {
 public:
     explicit TInstanceLock(const QString& programFolder);
     // False when another running copy holds the folder.
     bool TryLock();
+    // Takes the folder for this copy; when another running copy holds it, tells the user so in
+    // the box and returns false: the program then ends before it opens anything.
+    bool Admit(TMessageBox& box);
     bool Locked() const { return m_lock.isLocked(); }
 
     static const QString FileName;       // "kvor.lck"

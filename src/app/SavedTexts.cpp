@@ -32,6 +32,9 @@ void storeSavedTexts(const QString& path, const QStringList& texts) {
         bytes += "\r\n";
     }
     QSaveFile file(path);
+    // A program folder that takes no new files (kvor.ini is kept the same way) still lets the
+    // existing list be written in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw EAppError(QStringLiteral("Nelze zapsat soubor %1.").arg(path));
 }

@@ -1094,6 +1094,9 @@ void TForm1::SmazatClick() {
             loadedRequestKey.clear();
             if (Dbf5->State() == TDataSetState::dsEdit || Dbf5->State() == TDataSetState::dsInsert)
                 Dbf5->Post();
+            // A request table that did not open at start (held by another copy, damaged) says why
+            // here, rather than as the closed table's "Invalid handle" of Pack.
+            if (!Dbf5->Active()) Dbf5->Open();
             Dbf5->Zap();
             Dbf5->Pack();
             Dbf5->Close();

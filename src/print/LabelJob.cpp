@@ -15,7 +15,17 @@ void fillSlotTable(TDsDbfTable& slotTable, TDataSet& request, int count, int sta
     checkLabelJob(count, startSlot);
     slotTable.Close();
     slotTable.SetExclusive(true);
-    slotTable.Open();
+    try {
+        slotTable.Open();
+    } catch (const EDatabaseError& e) {
+        // The slot table only ever holds copies made for one print: a file that was cut short or
+        // whose header was overwritten is made anew in the request's layout rather than stopping
+        // every label print from now on. A file held by someone else is not touched.
+        if (e.code() != DS_CANNOT_READ_FILE && e.code() != DS_INVALID_DATABASE_FILE) throw;
+        slotTable.SetFieldDefs(request.FieldDefs());
+        slotTable.CreateTable();
+        slotTable.Open();
+    }
     slotTable.Zap();
     slotTable.Pack();
     slotTable.Close();

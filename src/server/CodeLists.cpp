@@ -3,6 +3,7 @@
 #include "platform/EmptyDate.h"
 #include "platform/ProfileFile.h"
 #include "server/ServerSql.h"
+#include "tablestore/DsDbfApi.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
 
@@ -102,6 +103,20 @@ bool loadVarieties(const TCodeListTables& t) {
     return true;
 }
 
+// Whether both local lists are there and open as tables. A list that is missing or damaged (a
+// file cut short, a header overwritten) is rebuilt at start-up even when the server's lists did not
+// change since the last rebuild: the server holds them whole.
+bool localListsReadable(const TCodeListTables& t) {
+    const QDir folder(t.Database->DatabaseName());
+    for (const char* name : {"cenik.dbf", "zadostad.dbf"}) {
+        TDbfFile file;
+        if (file.Open(dbfTablePath(folder.path(), QString::fromLatin1(name)), true, false, 1, ascii_ANSI) !=
+            DS_OK)
+            return false;
+    }
+    return true;
+}
+
 struct FinishGuard {
     const TCodeListHooks& hooks;
     ~FinishGuard() {
@@ -130,7 +145,7 @@ TCodeListOutcome aDBF(TServerLink& link, const TCodeListTables& t, bool startupM
             link.SetUpSession();
             const QDateTime serverTime = serverChangeTime(link);
             const QDateTime stored = storedCodeListTime(iniPath);
-            if (!startupMode || serverTime != stored) {
+            if (!startupMode || serverTime != stored || !localListsReadable(t)) {
                 if (hooks.RebuildStarted) hooks.RebuildStarted();
                 FinishGuard finish{hooks};
                 rebuildList(link, t, sql::kVarietyQuery, QStringLiteral("cenik.dbf"));

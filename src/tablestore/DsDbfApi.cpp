@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <atomic>
@@ -749,6 +750,8 @@ int TDbfFile::Open(const QString& givenPath, bool readOnly, bool exclusive, int 
         return DS_CANNOT_OPEN_FILE;
     }
     m_fd = fd;
+    m_path = QFileInfo(path).canonicalFilePath();
+    if (m_path.isEmpty()) m_path = path;
     m_mapUnavailable = false;
     m_readOnly = readOnly;
     m_exclusive = exclusive;
@@ -1138,6 +1141,27 @@ int TDbfFile::Zap() {
     return WriteHeader();
 }
 
+void (*TDbfFile::PackProgress)(std::int64_t step) = nullptr;
+
+namespace {
+
+int writeAllAt(int fd, std::int64_t offset, const char* data, std::int64_t size) {
+    std::int64_t done = 0;
+    while (done < size) {
+        ssize_t r = ::pwrite(fd, data + done, size_t(size - done), off_t(offset + done));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return DS_CANNOT_WRITE_FILE;
+        done += r;
+    }
+    return DS_OK;
+}
+
+void reportPackProgress(std::int64_t step) {
+    if (TDbfFile::PackProgress) TDbfFile::PackProgress(step);
+}
+
+} // namespace
+
 int TDbfFile::Pack() {
     if (!IsOpen()) return DS_INVALID_HANDLE;
     if (int code = EndBulk(); code != DS_OK) return code;
@@ -1148,39 +1172,97 @@ int TDbfFile::Pack() {
     // A chunk never needs more room than the table has records: a large BufferRecords must not
     // ask for memory the table could never fill.
     const size_t chunkRecords = std::max<size_t>(1, std::min<size_t>(size_t(m_cacheRecords), m_recordCount));
-    std::vector<char> chunk(chunkRecords * size_t(m_recordLength));
-    std::int64_t readPos = m_headerLength, writePos = m_headerLength;
-    std::uint32_t remaining = m_recordCount, kept = 0;
-    while (remaining > 0) {
-        size_t want = std::min<size_t>(chunkRecords, remaining);
+    const std::int64_t length = m_recordLength;
+    std::vector<char> chunk(chunkRecords * size_t(length));
+
+    // Records are never moved inside the file: a process stopped half-way would leave some of them
+    // twice and the count of the old table. Up to the first deleted record nothing moves, so a
+    // table without one only loses what lies after its records, in place.
+    std::uint32_t firstDeleted = 0;
+    for (std::uint32_t n = 1; n <= m_recordCount && firstDeleted == 0;) {
+        const size_t want = std::min<size_t>(chunkRecords, m_recordCount - n + 1);
         std::int64_t got = 0;
-        if (int code = ReadAt(readPos, chunk.data(), std::int64_t(want) * m_recordLength, got); code != DS_OK)
+        if (int code = ReadAt(RecordOffset(n), chunk.data(), std::int64_t(want) * length, got); code != DS_OK)
             return code;
-        std::uint32_t whole = std::uint32_t(got / m_recordLength);
+        const std::uint32_t whole = std::uint32_t(got / length);
+        for (std::uint32_t i = 0; i < whole && firstDeleted == 0; ++i)
+            if (std::uint8_t(chunk[size_t(i) * size_t(length)]) == kDeletedFlag) firstDeleted = n + i;
+        if (whole < want) break;
+        n += whole;
+    }
+    // A packed table that a stopped Pack left behind is of no use: the old table is still whole.
+    const QByteArray packedName = QFile::encodeName(m_path + QStringLiteral(".pack"));
+    (void)::unlink(packedName.constData());
+    if (firstDeleted == 0) {
+        const std::int64_t end = RecordOffset(m_recordCount + 1);
+        if (::ftruncate(m_fd, off_t(end)) != 0) return DS_CANNOT_WRITE_FILE;
+        return WriteHeader();
+    }
+
+    // The packed table is written beside the old one, under the table's lock of its own, and takes
+    // the old one's name in one rename once it is complete: until then the old file is the table.
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) return DS_CANNOT_READ_FILE;
+    int packed = ::open(packedName.constData(), O_RDWR | O_CREAT | O_CLOEXEC, st.st_mode & 07777);
+    if (packed < 0) return DS_CANNOT_CREATE_FILE;
+    bool replaced = false;
+    auto discard = qScopeGuard([&] {
+        if (replaced) return;
+        ::close(packed);
+        ::unlink(packedName.constData());
+    });
+    if (::flock(packed, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(packed, 0) != 0) return DS_CANNOT_CREATE_FILE;
+    // The table keeps its owner where the packing user may give it (the super-user packing a
+    // user's table); otherwise it belongs to whoever packed it, as a table made anew would.
+    (void)::fchown(packed, st.st_uid, st.st_gid);
+
+    QByteArray header(m_headerLength, '\0');
+    std::int64_t got = 0;
+    if (int code = ReadAt(0, header.data(), m_headerLength, got); code != DS_OK) return code;
+    if (got < m_headerLength) return DS_CANNOT_READ_FILE;
+    std::int64_t writePos = m_headerLength;
+    std::uint32_t kept = 0;
+    for (std::uint32_t n = 1; n <= m_recordCount;) {
+        const size_t want = std::min<size_t>(chunkRecords, m_recordCount - n + 1);
+        if (int code = ReadAt(RecordOffset(n), chunk.data(), std::int64_t(want) * length, got); code != DS_OK)
+            return code;
+        const std::uint32_t whole = std::uint32_t(got / length);
         if (whole == 0) break;
-        readPos += std::int64_t(whole) * m_recordLength;
-        remaining -= whole;
         size_t live = 0;
         for (std::uint32_t i = 0; i < whole; ++i) {
-            const char* rec = chunk.data() + size_t(i) * size_t(m_recordLength);
+            const char* rec = chunk.data() + size_t(i) * size_t(length);
             if (std::uint8_t(rec[0]) == kDeletedFlag) continue;
-            if (live != i)
-                std::memmove(chunk.data() + live * size_t(m_recordLength), rec, size_t(m_recordLength));
+            if (live != i) std::memmove(chunk.data() + live * size_t(length), rec, size_t(length));
             ++live;
         }
-        if (live > 0) {
-            std::int64_t bytes = std::int64_t(live) * m_recordLength;
-            if (writePos != readPos - std::int64_t(whole) * m_recordLength || live != whole) {
-                if (int code = WriteAt(writePos, chunk.data(), bytes); code != DS_OK) return code;
-            }
-            writePos += bytes;
-            kept += std::uint32_t(live);
-        }
+        if (int code = writeAllAt(packed, writePos, chunk.data(), std::int64_t(live) * length); code != DS_OK)
+            return code;
+        writePos += std::int64_t(live) * length;
+        kept += std::uint32_t(live);
+        n += whole;
+        reportPackProgress(kept);
         if (whole < want) break;
     }
-    if (::ftruncate(m_fd, off_t(writePos)) != 0) return DS_CANNOT_WRITE_FILE;
+    QByteArray packedHeader = m_header;
+    putU32(packedHeader.data() + 4, kept);
+    header.replace(0, packedHeader.size(), packedHeader);
+    if (int code = writeAllAt(packed, 0, header.constData(), header.size()); code != DS_OK) return code;
+    // On the disk before the name: a power cut must not leave the name on a file still empty.
+    if (::fsync(packed) != 0) return DS_CANNOT_WRITE_FILE;
+    reportPackProgress(-1);
+    if (::rename(packedName.constData(), QFile::encodeName(m_path).constData()) != 0)
+        return DS_CANNOT_CREATE_FILE;
+    replaced = true;
+    ::close(m_fd);
+    m_fd = packed;
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
+    if (int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
     m_recordCount = kept;
-    return WriteHeader();
+    putU32(m_header.data() + 4, kept);
+    return DS_OK;
 }
 
 } // namespace kvor

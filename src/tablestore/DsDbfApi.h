@@ -119,7 +119,14 @@ public:
     int RewriteRecord(std::uint32_t n, const char* record);
     int MarkDeleted(std::uint32_t n);
     int Zap();
+    // Removes the deleted records. A table with one writes the packed table beside it and renames
+    // it into place, so that a process stopped at any moment leaves either the old table or the
+    // packed one, each whole.
     int Pack();
+    // Called while Pack writes the packed table: after each chunk with the number of records
+    // written so far, and with -1 just before the packed file takes the table's name. Only tests
+    // set it, to stop a packing process at a chosen point.
+    static void (*PackProgress)(std::int64_t step);
 
     // The value of field i (from 0) of a record: an invalid QVariant for null.
     QVariant ReadField(const char* record, int i) const;
@@ -168,6 +175,7 @@ private:
 
     int m_fd = -1;
     int m_memoFd = -1;
+    QString m_path; // the file as opened, links resolved: Pack replaces the file under this name
     bool m_readOnly = false;
     bool m_exclusive = false;
     TDbfFamily m_family = TDbfFamily::dBase3;

@@ -1,16 +1,16 @@
 // Settings files must read like the profile files of an existing installation and must never
 // lose or reorder what they do not change.
 #include "platform/ProfileFile.h"
+#include "support/Unprivileged.h"
 
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace kvor;
+using kvor::testing::UnprivilegedScope;
 
 namespace {
 
@@ -36,24 +36,6 @@ const QByteArray handKept = "; Kvor settings\r\n"
                             "; label dialog \x81\r\n"
                             "[TFstit]\r\n"
                             "suiSpinEdit1_Value=3\r\n";
-
-// Runs the scope with the effective user of an ordinary account when the test runs as the
-// super-user, so that file permissions apply.
-class UnprivilegedScope {
-public:
-    UnprivilegedScope() {
-        if (geteuid() != 0) return;
-        const passwd* nobody = getpwnam("nobody");
-        m_active = seteuid(nobody ? nobody->pw_uid : 65534) == 0;
-        QVERIFY(m_active);
-    }
-    ~UnprivilegedScope() {
-        if (m_active && seteuid(0) != 0) qFatal("cannot return to the super-user");
-    }
-
-private:
-    bool m_active = false;
-};
 
 } // namespace
 
