@@ -417,8 +417,17 @@ void TestWholeRoad::road() {
     QVERIFY2(seams.errors.isEmpty(), qPrintable(seams.errors.join(u'\n')));
     QCOMPARE(seams.texts(), told);
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-    form->close();
+    // "Konec" → "Opravdu" ends the day. The program folder keeps the settings, the saved texts, the
+    // last check's version file and log and the last result document; the scripts sent to the
+    // server are gone.
+    form->findChild<QAction*>(u"Opravdu1"_s)->trigger();
+    QVERIFY(!form->isVisible());
     form.reset();
+    QCOMPARE(
+        QDir(m_folder->path()).entryList(QDir::Files, QDir::Name),
+        (QStringList{u"MORIDLOTXT.txt"_s, u"kvor.ini"_s, u"setupkvr.ver"_s, u"ulc.pdf"_s, u"verze.log"_s}));
+    QVERIFY(QFileInfo(m_folder->path(u"pdf"_s)).isDir());
+    QVERIFY(QFileInfo(m_folder->path(u"../sqllog"_s)).isDir());
 
     // What stays in the export queue until a print finds the server.
     int queued = -1;
@@ -445,6 +454,10 @@ void TestWholeRoad::endOfTheRoad() {
     QCOMPARE(m_db->count(u"from historie where EX_ICO = '%1'"_s.arg(kIco)), 3);
     // The request saved offline was cleared before it was ever sent: the server has the other two.
     QCOMPARE(m_db->count(u"from kvor_zadost where ICO = '%1'"_s.arg(kIco)), 2);
+    // One usage log row per start that found the server.
+    QCOMPARE(
+        m_db->count(u"from kvor_historiem where ICO = '%1' and id_firma = %2"_s.arg(kIco).arg(m_workstation)),
+        2);
 
     // dbfread reads every record of every table the program left.
     const QStringList tables = QDir(m_folder->dataPath()).entryList({u"*.dbf"_s}, QDir::Files, QDir::Name);
