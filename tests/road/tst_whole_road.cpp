@@ -237,6 +237,7 @@ QVariantMap TestWholeRoad::serverRow(const QString& table, const QString& where)
     return row;
 }
 
+// The days follow one another in one program folder, each starting where the one before ended.
 void TestWholeRoad::road_data() {
     QTest::addColumn<bool>("reachable");
     QTest::addColumn<QString>("prihlaska");
@@ -285,12 +286,13 @@ void TestWholeRoad::road() {
     QCOMPARE(form->MenuHistorie->isEnabled(), reachable);
     // The workstation the vendor registered, found by the lookup (0 until it reaches the server).
     QCOMPARE(form->idFirma, reachable ? m_workstation : 0);
+    // The variety panel holds the server's list: copied at the first start, kept while offline.
+    const qint64 varieties = m_db->count(u"from odruda o, druh d where o.DRUH = d.KOD"_s);
+    QCOMPARE(qint64(form->DsMemTable33->RecordCount()), varieties);
 
     // "Servis" → "Aktualizace číselníků": the lists come anew from the server, or stay as they are.
     form->Aktualizace1->trigger();
     QCOMPARE(form->MenuHistorie->isEnabled(), reachable);
-    const qint64 varieties =
-        m_db->count(u"from odruda o, druh d where o.DRUH = d.KOD"_s); // the server's variety list
     QCOMPARE(qint64(form->DsMemTable33->RecordCount()), varieties);
 
     // The request: the variety, every field by the keyboard, crop certifications 4 to 10, and the
