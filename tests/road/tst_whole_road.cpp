@@ -168,6 +168,7 @@ private:
     void resultDocument(TForm1& form, const QString& lot, const QByteArray& document);
 
     void setReachable(bool reachable);
+    QMap<QString, QList<QVariantMap>> readWithDbfread(const QStringList& tables);
     QVariantMap serverRow(const QString& table, const QString& where);
 
     std::unique_ptr<AppFolder> m_folder;
@@ -225,6 +226,27 @@ void TestWholeRoad::setReachable(bool reachable) {
     TIniFile(m_folder->path(u"kvor.ini"_s))
         .WriteString(u"Server"_s, u"Port"_s, QString::number(reachable ? KVOR_TEST_DB_PORT : kDeadPort));
     VendorFtp::writeSettings(m_folder->path(), reachable);
+}
+
+// Every record of each table of the data folder as dbfread reads it: texts without their padding,
+// numbers as numbers, dates as yyyy-mm-dd. Empty when dbfread fails, which fails the test.
+QMap<QString, QList<QVariantMap>> TestWholeRoad::readWithDbfread(const QStringList& tables) {
+    QProcess dbfread;
+    dbfread.setWorkingDirectory(m_folder->dataPath());
+    const QString script = u"import dbfread, json, sys\n"
+                           "print(json.dumps({f: [dict(r) for r in dbfread.DBF(f, encoding='cp1250')]"
+                           " for f in sys.argv[1:]}, default=str))"_s;
+    dbfread.start(QStringLiteral(KVOR_SYSTEM_PYTHON), QStringList{u"-c"_s, script} + tables);
+    QMap<QString, QList<QVariantMap>> out;
+    [&] {
+        QVERIFY(dbfread.waitForFinished(60000));
+        QVERIFY2(dbfread.exitCode() == 0, dbfread.readAllStandardError().constData());
+    }();
+    const QVariantMap files = QJsonDocument::fromJson(dbfread.readAllStandardOutput()).toVariant().toMap();
+    for (auto it = files.begin(); it != files.end(); ++it)
+        for (const QVariant& record : it.value().toList())
+            out[it.key()] << record.toMap();
+    return out;
 }
 
 QVariantMap TestWholeRoad::serverRow(const QString& table, const QString& where) {
@@ -431,10 +453,14 @@ void TestWholeRoad::road() {
     QVERIFY(QFileInfo(m_folder->path(u"pdf"_s)).isDir());
     QVERIFY(QFileInfo(m_folder->path(u"../sqllog"_s)).isDir());
 
-    // What stays in the export queue until a print finds the server.
-    int queued = -1;
-    m_folder->readFirst(u"zadostex.dbf"_s, &queued);
-    QCOMPARE(queued, reachable ? 0 : 1);
+    // What stays in the export queue until a print finds the server, as dbfread reads it: the
+    // copy of the request with everything that was keyed in.
+    const QList<QVariantMap> queue = readWithDbfread({u"zadostex.dbf"_s}).value(u"zadostex.dbf"_s);
+    QCOMPARE(queue.size(), reachable ? 0 : 1);
+    if (!reachable) {
+        wrong = differences(queue.first(), expected);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+    }
 }
 
 // Every printed request reached the partner exactly once, with what was keyed in, whether it went
@@ -465,21 +491,13 @@ void TestWholeRoad::endOfTheRoad() {
     const QStringList tables = QDir(m_folder->dataPath()).entryList({u"*.dbf"_s}, QDir::Files, QDir::Name);
     QCOMPARE(tables, (QStringList{u"cenik.dbf"_s, u"zadost.dbf"_s, u"zadost2.dbf"_s, u"zadostad.dbf"_s,
                                   u"zadostex.dbf"_s}));
-    QProcess dbfread;
-    dbfread.setWorkingDirectory(m_folder->dataPath());
-    const QString count =
-        u"import dbfread, json, sys\n"
-        "print(json.dumps({f: len(list(dbfread.DBF(f, encoding='cp1250'))) for f in sys.argv[1:]}))"_s;
-    dbfread.start(QStringLiteral(KVOR_SYSTEM_PYTHON), QStringList{u"-c"_s, count} + tables);
-    QVERIFY(dbfread.waitForFinished(60000));
-    QVERIFY2(dbfread.exitCode() == 0, dbfread.readAllStandardError().constData());
-    const QJsonObject records = QJsonDocument::fromJson(dbfread.readAllStandardOutput()).object();
-    QCOMPARE(records.value(u"cenik.dbf"_s).toInt(),
-             int(m_db->count(u"from odruda o, druh d where o.DRUH = d.KOD"_s)));
-    QCOMPARE(records.value(u"zadostad.dbf"_s).toInt(), int(m_db->count(u"from zadostadre"_s)));
-    QCOMPARE(records.value(u"zadost.dbf"_s).toInt(), 1);   // the fresh request "Smazat" left
-    QCOMPARE(records.value(u"zadost2.dbf"_s).toInt(), 2);  // the last two labels
-    QCOMPARE(records.value(u"zadostex.dbf"_s).toInt(), 0); // the queue went out
+    const QMap<QString, QList<QVariantMap>> records = readWithDbfread(tables);
+    QCOMPARE(records.value(u"cenik.dbf"_s).size(),
+             m_db->count(u"from odruda o, druh d where o.DRUH = d.KOD"_s));
+    QCOMPARE(records.value(u"zadostad.dbf"_s).size(), m_db->count(u"from zadostadre"_s));
+    QCOMPARE(records.value(u"zadost.dbf"_s).size(), 1);   // the fresh request "Smazat" left
+    QCOMPARE(records.value(u"zadost2.dbf"_s).size(), 2);  // the last two labels
+    QCOMPARE(records.value(u"zadostex.dbf"_s).size(), 0); // the queue went out
 }
 
 // ---------------------------------------------------------------------------------------------
