@@ -303,9 +303,14 @@ void TestWholeRoad::road() {
         if (settings) settingsWindow(*settings, firstStart);
         return d.result();
     };
+    const QFileInfo codeList(m_folder->dataPath(u"cenik.dbf"_s));
+    const QDateTime codeListBefore = codeList.exists() ? codeList.lastModified() : QDateTime();
     auto form = startForm();
     seams.dialogAnswer = {};
     QVERIFY(form);
+    // The start copies the code lists only when the server's variety table changed since the last
+    // look, which on an empty folder is always.
+    QCOMPARE(QFileInfo(codeList.filePath()).lastModified() != codeListBefore, firstStart);
     QCOMPARE(seams.dialogs, QStringList{u"kvor::TFmozno"_s});
     QCOMPARE(form->companyIco, kIco);
     QCOMPARE(form->Online(), reachable);
