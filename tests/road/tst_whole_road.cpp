@@ -52,7 +52,8 @@ namespace {
 
 // The company of the road; no other test uses its ICO.
 const QString kIco = u"24681357"_s;
-const QString kCompany = u"Osiva Cesta s.r.o."_s;
+// A name with Czech letters and double quotes, which every statement that carries it must keep.
+const QString kCompany = u"Osiva \"Čestná\" a syn s.r.o."_s;
 const QString kApplicant = u"0815"_s;
 const QString kCentre = u"101"_s;
 // A certifying office that is a partner: prints to it go to the export queue.
@@ -402,7 +403,7 @@ void TestWholeRoad::road() {
     // The form prints the lot number without the year's first digit and with "/" before the part.
     const QString formText = pdfText(form3Pdf);
     const QString printedLot = lot.mid(1, 12) + u'/' + lot.right(2);
-    for (const QString& shown : {printedLot, kIco, species[0][3].toString(), kSavedDressing})
+    for (const QString& shown : {printedLot, kIco, species[0][3].toString(), kSavedDressing, kCompany})
         QVERIFY2(formText.contains(shown), qPrintable(shown + u" not on the form:\n"_s + formText));
     if (reachable)
         for (const QString& printed : m_expected.keys())
@@ -502,9 +503,11 @@ void TestWholeRoad::endOfTheRoad() {
     // The request saved offline was cleared before it was ever sent: the server has the other two.
     QCOMPARE(m_db->count(u"from kvor_zadost where ICO = '%1'"_s.arg(kIco)), 2);
     // One usage log row per start that found the server.
-    QCOMPARE(
-        m_db->count(u"from kvor_historiem where ICO = '%1' and id_firma = %2"_s.arg(kIco).arg(m_workstation)),
-        2);
+    QCOMPARE(m_db->count(
+                 u"from kvor_historiem where ICO = '%1' and id_firma = %2 and nazevpodni = '%3'"_s.arg(kIco)
+                     .arg(m_workstation)
+                     .arg(kCompany)),
+             2);
 
     // dbfread reads every record of every table the program left.
     const QStringList tables = QDir(m_folder->dataPath()).entryList({u"*.dbf"_s}, QDir::Files, QDir::Name);
