@@ -2,6 +2,7 @@
 // A program folder of its own for each test, the seams answered, and the main window started in it.
 #include "app/AppWindows.h"
 #include "app/RequestRecord.h"
+#include "app/utexty.h"
 #include "app/zahla.h"
 #include "platform/Cp1250.h"
 #include "platform/SystemInfo.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <functional>
 #include <memory>
 
@@ -149,6 +151,27 @@ private:
     DialogAnswerScope m_dialog;
     TErrorReporterScope m_errors;
 };
+
+// Types the text key by key into the widget, as a keyboard delivers it: Czech letters arrive as
+// text without a key code of their own.
+inline void typeKeys(QWidget* widget, const QString& text) {
+    for (QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+// Runs "T" of a field with the saved-texts window answered by act.
+inline void savedTexts(TForm1& form, const char* field, const std::function<int(TftextUloz&)>& act,
+                       Seams& seams) {
+    seams.dialogAnswer = [&](QDialog& d) {
+        auto* window = qobject_cast<TftextUloz*>(&d);
+        return window ? act(*window) : 0;
+    };
+    auto* button = form.findChild<QToolButton*>(QStringLiteral("ButtonT") + QString::fromLatin1(field));
+    QVERIFY(button);
+    QCOMPARE(button->toolTip(), QStringLiteral("Otevře seznam, lze editovat"));
+    button->click();
+    seams.dialogAnswer = {}; // act is the caller's and ends with the call
+}
 
 // The main window through window creation and its first showing.
 inline std::unique_ptr<TForm1> startForm(int minimumStartupMs = 0) {

@@ -689,20 +689,6 @@ void TestAppForm::varietyPanel() {
     QVERIFY(seams.errors.isEmpty());
 }
 
-namespace {
-// Runs "T" of a field with the saved-texts window answered by act.
-void savedTexts(TForm1& form, const char* field, const std::function<int(TftextUloz&)>& act, Seams& seams) {
-    seams.dialogAnswer = [&](QDialog& d) {
-        auto* window = qobject_cast<TftextUloz*>(&d);
-        return window ? act(*window) : 0;
-    };
-    auto* button = form.findChild<QToolButton*>(QStringLiteral("ButtonT") + QString::fromLatin1(field));
-    QVERIFY(button);
-    QCOMPARE(button->toolTip(), QStringLiteral("Otevře seznam, lze editovat"));
-    button->click();
-}
-} // namespace
-
 void TestAppForm::savedTextsFirstUse() {
     AppFolder folder;
     writeOfflineRequest(folder);

@@ -2,6 +2,8 @@
 // A company with two workstations on the vendor database, and its requests as the history windows
 // must list them: with a ULČ, with an empty one, with a NULL one, of two years, one of them sent
 // through the client's own submission; a document of another company under a ULČ of its own.
+#include "history/HistoryGrid.h"
+#include "history/histo.h"
 #include "server/RequestFixture.h"
 #include "server/Submission.h"
 #include "support/RequestRecord.h"
@@ -9,9 +11,30 @@
 #include "tablestore/DsDbfTable.h"
 
 #include <QDir>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace kvor::testing {
+
+// The texts a history window's grid shows in the column of that server column, top to bottom.
+inline QStringList historyColumn(const THistoryWindow& window, const QString& field) {
+    QAbstractItemModel* model = window.Grid->model();
+    int c = 0;
+    while (c < model->columnCount() && window.Kind().Columns[c].Field != field)
+        ++c;
+    QStringList out;
+    for (int r = 0; r < model->rowCount(); ++r)
+        out << model->index(r, c).data().toString();
+    return out;
+}
+
+// Clicks a row of a history window's grid, as the user picks it.
+inline void pickHistoryRow(const THistoryWindow& window, int row) {
+    QTableView* grid = window.Grid;
+    const QRect cell = grid->visualRect(grid->model()->index(row, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
 
 // PARTIECELA of the company's requests; the letter names the row in the expected listings.
 // Rows A to C and F belong to the first workstation, D and E to the second.

@@ -43,16 +43,7 @@ struct TOpenWindow {
     THistoryWindow* operator->() const { return window.get(); }
 
     // The texts the grid shows in the column of that server column, top to bottom.
-    QStringList column(const QString& field) const {
-        QAbstractItemModel* model = window->Grid->model();
-        int c = 0;
-        while (c < model->columnCount() && window->Kind().Columns[c].Field != field)
-            ++c;
-        QStringList out;
-        for (int r = 0; r < model->rowCount(); ++r)
-            out << model->index(r, c).data().toString();
-        return out;
-    }
+    QStringList column(const QString& field) const { return historyColumn(*window, field); }
     // The row letters of THistoryCompany in the order the grid shows them.
     QString rows() const {
         QString letters;
@@ -61,11 +52,7 @@ struct TOpenWindow {
         return letters;
     }
     // Clicks the row in the grid, as the user picks it.
-    void pick(int row) const {
-        QTableView* grid = window->Grid;
-        const QRect cell = grid->visualRect(grid->model()->index(row, 1));
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    }
+    void pick(int row) const { pickHistoryRow(*window, row); }
     int rowOf(char letter) const { return column(u"PARTIECELA"_s).indexOf(THistoryCompany::partie(letter)); }
 };
 

@@ -40,6 +40,19 @@ public:
         file.write(line + '\n');
     }
 
+    // The update settings of a program folder, ../Trivan05.ini, pointing at this server or, when
+    // not reachable, at a port where nothing listens; drive is the removable-drive prefix.
+    static void writeSettings(const QString& programFolder, bool reachable,
+                              const QString& drive = QString()) {
+        QFile file(QDir(programFolder).filePath(QStringLiteral("../Trivan05.ini")));
+        QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.fileName()));
+        const QString at = reachable ? port() : QStringLiteral("1");
+        file.write(QStringLiteral("[LogON]\r\n_FTP=127.0.0.1\r\n_FTPport=%1\r\n_FTPpassive=True\r\n"
+                                  "[Removable]\r\nDrive=\"%2\"\r\n")
+                       .arg(at, drive)
+                       .toLatin1());
+    }
+
     // A version file as the vendor publishes it: the stamp in the third field of the second line.
     static QByteArray versionFile(const QString& stamp) {
         return "soubor\tprogram\tvydano\r\nsetupkvr.exe\tKvor Pro\t" + stamp.toLatin1() + "\r\n";

@@ -22,13 +22,7 @@ enum class Published { Newer, SameBuild, OneLine, Unreachable };
 
 // The program folder's ../Trivan05.ini pointing at the vendor_ftp server (or at a dead port).
 void writeUpdateSettings(const AppFolder& folder, bool reachable, const QString& drive) {
-    QFile file(folder.path(QStringLiteral("../Trivan05.ini")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    const QString port = reachable ? VendorFtp::port() : QString::number(kDeadPort);
-    file.write(QStringLiteral("[LogON]\r\n_FTP=127.0.0.1\r\n_FTPport=%1\r\n_FTPpassive=True\r\n"
-                              "[Removable]\r\nDrive=\"%2\"\r\n")
-                   .arg(port, drive)
-                   .toLatin1());
+    VendorFtp::writeSettings(folder.path(), reachable, drive);
 }
 
 void publish(Published what) {
