@@ -54,12 +54,20 @@ socket_of() {
     echo "$sock"
 }
 
+# Whether the process runs; a killed server whose parent has not collected it yet (a zombie) does not.
+alive() {
+    local stat state
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || { kill -0 "$1" 2>/dev/null; return; }
+    state=${stat##*) }
+    [ "${state%% *}" != Z ]
+}
+
 server_pid() {
     local pidfile=$1/mariadbd.pid
     [ -f "$pidfile" ] || return 1
     local pid
     pid=$(cat "$pidfile" 2>/dev/null || true)
-    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 1
+    [ -n "$pid" ] && alive "$pid" || return 1
     echo "$pid"
 }
 
@@ -77,7 +85,7 @@ stop_server() {
     }
     kill -TERM "$pid" 2>/dev/null || true
     local waited=0
-    while kill -0 "$pid" 2>/dev/null; do
+    while alive "$pid"; do
         if [ "$waited" -ge $((stop_timeout * 10)) ]; then
             echo "vendor-server: server $pid did not stop in ${stop_timeout}s, killing it" >&2
             kill -KILL "$pid" 2>/dev/null || true
@@ -87,7 +95,7 @@ stop_server() {
         sleep 0.1
         waited=$((waited + 1))
     done
-    kill -0 "$pid" 2>/dev/null && die "server $pid of $dir is still running"
+    alive "$pid" && die "server $pid of $dir is still running"
     rm -f "$dir/mariadbd.pid" "$(socket_of "$dir")"
 }
 

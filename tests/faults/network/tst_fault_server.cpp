@@ -9,12 +9,14 @@
 // the table the operation needs locked, and the server is killed (SIGKILL) as soon as the
 // operation's statement shows up waiting for it in the process list.
 #include "app/AppFixture.h"
+#include "history/HistoryGrid.h"
 #include "history/ResultDocument.h"
 #include "history/histo.h"
 #include "print/PreviewWatch.h"
 #include "support/VendorDb.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
