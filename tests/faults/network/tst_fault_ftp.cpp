@@ -83,12 +83,16 @@ void TestFaultFtp::checkFails_data() {
     QTest::addColumn<QByteArray>("fault");
     QTest::addColumn<QString>("password"); // of section LogON; empty: the key is left out (default)
     QTest::addColumn<bool>("versionFileCame");
-    QTest::addColumn<int>("minMs"); // the check may not give up before this
+    QTest::addColumn<int>("minMs");            // the check may not give up before this
+    QTest::addColumn<QByteArray>("serverSaw"); // in the server's log: the fault happened as meant
 
     // The step limit is the program's own 15 seconds: only silence has to wait it out.
-    QTest::newRow("silent after the greeting") << QByteArray("mute") << QString() << false << 15000;
-    QTest::newRow("login refused") << QByteArray() << u"Heslo-Špatné-4711"_s << false << 0;
-    QTest::newRow("installer cut midway") << QByteArray("cut 65536") << QString() << true << 0;
+    QTest::newRow("silent after the greeting")
+        << QByteArray("mute") << QString() << false << 15000 << QByteArray("-> 220 ");
+    QTest::newRow("login refused") << QByteArray() << u"Heslo-Špatné-4711"_s << false << 0
+                                   << QByteArray("-> 530 ");
+    QTest::newRow("installer cut midway")
+        << QByteArray("cut 65536") << QString() << true << 0 << QByteArray("<- RETR setupkvr.exe");
 }
 
 void TestFaultFtp::checkFails() {
@@ -96,6 +100,7 @@ void TestFaultFtp::checkFails() {
     QFETCH(QString, password);
     QFETCH(bool, versionFileCame);
     QFETCH(int, minMs);
+    QFETCH(QByteArray, serverSaw);
 
     VendorFtp::put(u"setupkvr.ver"_s, VendorFtp::versionFile(kNewStamp));
     VendorFtp::put(u"setupkvr.exe"_s, VendorFtp::binaryInstaller());
@@ -136,6 +141,7 @@ void TestFaultFtp::checkFails() {
     QVERIFY(!form->TerminateRequested());
     QVERIFY(form->isVisible());
     QVERIFY(server.sessionsEnded(5000));
+    QVERIFY2(server.log().contains(serverSaw), server.log().constData());
 
     // The files: only a whole version file and the log it gives replace the old ones.
     QMap<QString, QByteArray> expected = before;

@@ -243,6 +243,7 @@ void TestFaultServer::serverFails() {
         TVendorDb db(faultDbConfig());
         db.exec(u"delete from ex_zadost where EX_ICO = '%1'"_s.arg(kIco));
         db.exec(u"delete from historie where EX_ICO = '%1'"_s.arg(kIco));
+        db.exec(u"delete from kvor_zadost where ICO = '%1' and PARTIECELA = '%2'"_s.arg(kIco, kRequest));
     }
     AppFolder folder;
     folder.writeIdentity(KVOR_FAULT_DB_PORT);
@@ -366,14 +367,21 @@ void TestFaultServer::serverFails() {
     QCOMPARE(fileBytes(folder.path(u"ulc.pdf"_s)), kOldDocument);
     QVERIFY(opened.isEmpty());
 
-    // The server comes back: nothing of the failed operation was committed there, and the next
-    // print to the partner sends each queued copy exactly once, the print's own copy included.
+    // The server comes back: nothing of the failed operation was committed there, "Zapsat" sends the
+    // request, and the next print to the partner sends each queued copy exactly once, the print's
+    // own copy included.
     FaultDb::resume();
     TVendorDb db(faultDbConfig());
     QCOMPARE(db.count(u"from kvor_zadost where ICO = '%1' and PARTIECELA = '%2'"_s.arg(kIco, kRequest)), 0);
     QCOMPARE(db.count(u"from historie where EX_ICO = '%1'"_s.arg(kIco)), 0);
     seams.questions.clear();
     seams.errors.clear();
+    // "Zapsat" sends the request once; the local record takes the server's number.
+    form->ZapsatClick();
+    QVERIFY2(seams.errors.isEmpty(), qPrintable(seams.errors.join(u'\n')));
+    QCOMPARE(db.rows(u"select id_trivan from kvor_zadost where ICO = '%1' and PARTIECELA = '%2'"_s.arg(
+                 kIco, kRequest)),
+             (QList<QVariantList>{{form->Dbf5->FieldByName(u"id_trivan"_s)->AsString()}}));
     form->TiskClick();
     QVERIFY2(seams.errors.isEmpty(), qPrintable(seams.errors.join(u'\n')));
     QVERIFY(seams.questions.isEmpty());
