@@ -1,7 +1,7 @@
 // The check for a new version from the menu while the FTP server misbehaves: silent after its
-// greeting, refusing the login, cutting the installer's download. Each ends with "Chyba připojení."
-// after the real step limit; no piece of a download takes the place of a file of the program folder,
-// verze.log and the settings files stay whole, and the password of the settings appears in no
+// greeting, refusing the login, cutting the download of the version file or of the installer. Each ends with
+// "Chyba připojení." after the real step limit; no piece of a download takes the place of a file of the
+// program folder, verze.log and the settings files stay whole, and the password of the settings appears in no
 // message, no file the program wrote and nothing it logged.
 #include "app/AppFixture.h"
 #include "update/UpdateRun.h"
@@ -91,8 +91,10 @@ void TestFaultFtp::checkFails_data() {
         << QByteArray("mute") << QString() << false << 15000 << QByteArray("-> 220 ");
     QTest::newRow("login refused") << QByteArray() << u"Heslo-Špatné-4711"_s << false << 0
                                    << QByteArray("-> 530 ");
+    QTest::newRow("version file cut midway")
+        << QByteArray("cut 30 setupkvr.ver") << QString() << false << 0 << QByteArray("-> 426 ");
     QTest::newRow("installer cut midway")
-        << QByteArray("cut 65536") << QString() << true << 0 << QByteArray("<- RETR setupkvr.exe");
+        << QByteArray("cut 65536") << QString() << true << 0 << QByteArray("-> 426 ");
 }
 
 void TestFaultFtp::checkFails() {
