@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program's start-up against a vendor database with 20,000 varieties: the time from the
-# start of the process until the main window is on the screen, less the 3 seconds that the
-# splash must stay up, and the resident memory of the process once the list is loaded.
+# start of the process until the main window is on the screen and the splash has gone, less the
+# 3 seconds that the splash must stay up, and the resident memory once the list is loaded.
 # Usage: bench/startup.sh BUILD_DIR     (prints its cases for bench/run.sh into $KVOR_BENCH_REPORT)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,6 +42,14 @@ pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
+splash_shown() {
+    local window
+    for window in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        xdotool getwindowgeometry "$window" 2>/dev/null | grep -q 'Geometry: 500x300' && return 0
+    done
+    return 1
+}
+
 times=()
 rss=0
 for _ in $(seq "$runs"); do
@@ -53,6 +61,8 @@ for _ in $(seq "$runs"); do
         kill -0 "$program" 2>/dev/null || { echo "startup: the program ended before its window showed" >&2; exit 1; }
         sleep 0.02
     done
+    # The main window shows beneath the splash; start-up ends when the 500x300 splash has gone.
+    while splash_shown "$program"; do sleep 0.02; done
     end=$(date +%s.%N)
     times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')")
     sleep 0.5
@@ -62,7 +72,7 @@ for _ in $(seq "$runs"); do
 done
 median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
 beyond=$(awk -v m="$median" -v w="$splash_wait" 'BEGIN { print m - w }')
-echo "startup: median $median s from start to the main window (runs: ${times[*]}), resident $rss MB"
+echo "startup: median $median s from start to the main window without the splash (runs: ${times[*]}), resident $rss MB"
 if [ -n "${KVOR_BENCH_REPORT:-}" ]; then
     printf 'start-up beyond the 3 s splash, 20,000 varieties\t%s\t\t0\n' "$beyond" >>"$KVOR_BENCH_REPORT"
     printf 'resident memory with 20,000 varieties, MB\t%s\t\t0\n' "$rss" >>"$KVOR_BENCH_REPORT"

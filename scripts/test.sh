@@ -14,6 +14,12 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$jobs"
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
 
+# The package installed with apt into a clean Debian system: only on request (root, a mirror and
+# a few minutes of downloading).
+if [ "${KVOR_CHROOT_CHECK:-0}" = 1 ]; then
+    bash tests/package/chroot_install.sh "$build"
+fi
+
 # The table store once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan=${KVOR_ASAN_BUILD_DIR:-$root/build-asan}
 cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVOR_SANITIZE=ON -DKVOR_BENCH=OFF >/dev/null

@@ -30,29 +30,7 @@ done
 # Unpacked as dpkg would place it, started as a user with an empty home.
 dpkg-deb -x "$deb" "$work/root"
 home=$work/home
-mkdir -p "$home"
-xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
-    HOME=$1 XDG_DATA_HOME= QT_QPA_PLATFORM=xcb "$2/usr/bin/kvor-pro" >"$1/kvor.log" 2>&1 &
-    program=$!
-    found=
-    for _ in $(seq 300); do
-        found=$(xdotool search --onlyvisible --name "servis" 2>/dev/null || true)
-        [ -n "$found" ] && break
-        # Without a vendor database the program first says that it works offline: answer it.
-        for box in $(xdotool search --onlyvisible --name "^Trivan05($| —)" 2>/dev/null); do
-            xdotool windowfocus --sync "$box" key Return 2>/dev/null || true
-        done
-        sleep 0.2
-    done
-    if [ -z "$found" ]; then
-        echo "package: the packed program showed no settings window; windows on the screen:" >&2
-        for window in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$window" >&2; done
-        cat "$1/kvor.log" >&2
-    fi
-    kill $program 2>/dev/null || true
-    wait $program 2>/dev/null || true
-    [ -n "$found" ]
-' _ "$home" "$work/root"
+bash "$(dirname "$0")/settings_window.sh" "$home" "$work/root/usr/bin/kvor-pro"
 folder=$home/.local/share/kvor-pro
 [ -d "$folder/kvor/data" ] || fail "the start-up script made no program folder under $folder"
 [ -f "$folder/Trivan05.ini" ] || fail "the start-up script did not lay out Trivan05.ini"
