@@ -208,9 +208,11 @@ void TestFaultServer::serverFails_data() {
     QTest::addColumn<bool>("killed");
     QTest::addColumn<QString>("table");     // locked until the statement waits for it
     QTest::addColumn<QString>("statement"); // how the waiting statement begins
-    QTest::addColumn<QString>("offline");   // the warning of the stopped server; empty: an error box
+    // What a stopped server shows: that warning; "-": nothing at all; empty: the error box of the
+    // lost connection, which the killed server always shows.
+    QTest::addColumn<QString>("offline");
 
-    const QString lost; // the error box with the lost connection
+    const QString lost;
     struct Row {
         const char* name;
         Op op;
