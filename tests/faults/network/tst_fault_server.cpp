@@ -235,6 +235,9 @@ void TestFaultServer::serverFails_data() {
             << r.op << false << r.table << r.statement << r.offline;
         QTest::addRow("%s, server killed during", r.name) << r.op << true << r.table << r.statement << lost;
     }
+    // Killed after the script has already changed ex_zadost inside its transaction.
+    QTest::newRow("Tisk to a partner, server killed halfway through the script")
+        << Op::Export << true << u"historie"_s << u"insert into historie"_s << lost;
 }
 
 void TestFaultServer::serverFails() {
@@ -379,6 +382,7 @@ void TestFaultServer::serverFails() {
     TVendorDb db(faultDbConfig());
     QCOMPARE(db.count(u"from kvor_zadost where ICO = '%1' and PARTIECELA = '%2'"_s.arg(kIco, kRequest)), 0);
     QCOMPARE(db.count(u"from historie where EX_ICO = '%1'"_s.arg(kIco)), 0);
+    QCOMPARE(db.count(u"from ex_zadost where EX_ICO = '%1'"_s.arg(kIco)), 0);
     seams.questions.clear();
     seams.errors.clear();
     // "Zapsat" sends the request once; the local record takes the server's number.
