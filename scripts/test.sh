@@ -27,15 +27,30 @@ cmake --build "$asan" -j "$jobs" --target kvor_sanitized_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$asan" --output-on-failure -L tablestore
 
-# The table store's fuzz target for a short while, starting from its kept inputs (clang's
-# libFuzzer under the sanitizers). A crash leaves its input in the build folder; keep it in
-# tests/tablestore/data/dbf-fuzz, where the regression test reads it on every run.
+# Every fuzz target for a short while from its kept inputs, one after the other (clang's libFuzzer
+# under the sanitizers). A crash, a leak or a broken check fails the run and leaves its input in
+# build-fuzz/crashes/<target>/: mend the fault and keep the input in the target's regressions/
+# folder, which the ordinary tests replay on every run.
 fuzz=${KVOR_FUZZ_BUILD_DIR:-$root/build-fuzz}
+fuzz_seconds=${KVOR_FUZZ_SECONDS:-20}
 CC=clang CXX=clang++ cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVOR_FUZZ=ON \
     -DKVOR_SANITIZE=ON -DKVOR_BENCH=OFF >/dev/null
-cmake --build "$fuzz" -j "$jobs" --target kvor-fuzz-dbf
+cmake --build "$fuzz" -j "$jobs" --target kvor_fuzz_targets
 found=$(mktemp -d)
 trap 'rm -rf "$found"' EXIT
-mkdir -p "$fuzz/crashes"
-"$fuzz/fuzz/tablestore/kvor-fuzz-dbf" -max_total_time=20 -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="$fuzz/crashes/" "$found" fuzz/tablestore/corpus tests/tablestore/data/dbf-fuzz
+failed=()
+#        target (kvor-fuzz-*)  folder of fuzz/ with its corpus/ and regressions/
+for entry in "dbf tablestore" "filter filter" "profile profile" "version version" "report report"; do
+    read -r target folder <<<"$entry"
+    crashes=$fuzz/crashes/$target
+    mkdir -p "$crashes" "$found/$target"
+    echo "== kvor-fuzz-$target for ${fuzz_seconds}s"
+    if ! "$fuzz/fuzz/$folder/kvor-fuzz-$target" -max_total_time="$fuzz_seconds" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$crashes/" "$found/$target" "fuzz/$folder/corpus" "fuzz/$folder/regressions"; then
+        failed+=("kvor-fuzz-$target (input in $crashes)")
+    fi
+done
+if [ ${#failed[@]} -gt 0 ]; then
+    printf 'fuzzing failed: %s\n' "${failed[@]}" >&2
+    exit 1
+fi

@@ -8,6 +8,7 @@
 // the mariadb client fetching the window's statement, and prints the medians, the memory each took
 // and the ratios.
 #include "../BenchReport.h"
+#include "../BenchServer.h"
 #include "history/HistoryGrid.h"
 #include "history/histo.h"
 #include "server/ServerLink.h"
@@ -26,18 +27,6 @@ using namespace kvor;
 namespace {
 
 const QString kIco = QStringLiteral("BENCH-HISTORIE");
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-bool runScript(const QStringList& args) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedChannels);
-    p.start(QStringLiteral("bash"), QStringList{QStringLiteral(KVOR_VENDOR_SCRIPT)} + args);
-    return p.waitForFinished(180000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 // Resident memory of this process in kilobytes.
 long residentKb() {
@@ -114,32 +103,19 @@ protected:
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int port = 0, runs = 5, requests = 20000;
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == u"--port") port = args[i + 1].toInt();
-        if (args[i] == u"--runs") runs = std::max(1, args[i + 1].toInt());
-        if (args[i] == u"--requests") requests = std::max(1, args[i + 1].toInt());
-    }
-    const QString client = QStandardPaths::findExecutable(QStringLiteral("mariadb"));
+    const auto [port, runs, requests] = bench::parseServerBenchOptions(app.arguments(), u"--requests", 20000);
+    const QString client = bench::mariadbClient();
     if (client.isEmpty()) {
         std::fprintf(stderr, "the mariadb client is not installed\n");
         return 1;
     }
-    const bool ownServer = port == 0;
-    if (ownServer) {
-        port = KVOR_BENCH_DB_PORT;
-        if (!runScript({QStringLiteral("start"), QStringLiteral(KVOR_BENCH_DB_DIR), QString::number(port)}))
-            return 1;
-    }
-    int status = 0;
+    const bench::BenchVendorDb db(port);
+    if (!db.ok()) return 1;
     try {
-        TServerConfig config = TServerConfig::defaults();
-        config.Host = QStringLiteral("127.0.0.1");
-        config.Port = port;
+        const TServerConfig config = db.config();
         TServerLink link(config);
         if (!link.TestSQLjakje())
-            throw EDatabaseError(QStringLiteral("no vendor database on port %1").arg(port));
+            throw EDatabaseError(QStringLiteral("no vendor database on port %1").arg(config.Port));
         link.SetUpSession();
         fillRequests(link, requests);
 
@@ -166,12 +142,7 @@ int main(int argc, char** argv) {
         }
 
         auto runClient = [&](const QString& sql) {
-            return runMeasured(
-                client, {QStringLiteral("--no-defaults"), QStringLiteral("--protocol=TCP"),
-                         QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(port),
-                         QStringLiteral("-u") + config.User, QStringLiteral("-p") + config.Password,
-                         QStringLiteral("--compress"), QStringLiteral("--default-character-set=cp1250"),
-                         QStringLiteral("--batch"), config.Database, QStringLiteral("-e"), sql});
+            return runMeasured(client, bench::mariadbClientArguments(config, sql));
         };
         // The client's own memory, without a result, is not part of the fetch.
         const long clientBaseKb = runClient(QStringLiteral("select 1")).second;
@@ -182,7 +153,7 @@ int main(int argc, char** argv) {
             clientKb = std::max(clientKb, peakKb - clientBaseKb);
         }
 
-        const double a = median(window), b = median(fetch);
+        const double a = bench::median(window), b = bench::median(fetch);
         std::printf("requests:                               %d\n", requests);
         std::printf("TFhisto1c to its first painted grid (median of %d): %.1f ms\n", runs, a);
         std::printf("mariadb client fetch (median of %d):    %.1f ms\n", runs, b);
@@ -200,8 +171,7 @@ int main(int argc, char** argv) {
         link.ZConnection1.ExecuteDirect(QStringLiteral("delete from kvor_zadost where ICO = '%1'").arg(kIco));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kvor-bench-history: %s\n", e.what());
-        status = 1;
+        return 1;
     }
-    if (ownServer) runScript({QStringLiteral("stop"), QStringLiteral(KVOR_BENCH_DB_DIR)});
-    return status;
+    return 0;
 }

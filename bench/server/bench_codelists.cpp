@@ -8,6 +8,7 @@
 // rebuilt, the variety list loaded into its memory table) and the mariadb client fetching the
 // variety query, in turns, and prints the ratio of the medians as a table row.
 #include "../BenchReport.h"
+#include "../BenchServer.h"
 #include "server/CodeLists.h"
 #include "server/ServerSql.h"
 #include "tablestore/DsDbfTable.h"
@@ -25,18 +26,6 @@
 using namespace kvor;
 
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-bool runScript(const QStringList& args) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedChannels);
-    p.start(QStringLiteral("bash"), QStringList{QStringLiteral(KVOR_VENDOR_SCRIPT)} + args);
-    return p.waitForFinished(180000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 void fillVarieties(TServerLink& link, int count) {
     link.ZConnection1.ExecuteDirect(QStringLiteral("delete from odruda"));
@@ -63,32 +52,20 @@ void fillVarieties(TServerLink& link, int count) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    int port = 0, runs = 5, varieties = 20000;
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == u"--port") port = args[i + 1].toInt();
-        if (args[i] == u"--runs") runs = std::max(1, args[i + 1].toInt());
-        if (args[i] == u"--varieties") varieties = std::max(1, args[i + 1].toInt());
-    }
-    const QString client = QStandardPaths::findExecutable(QStringLiteral("mariadb"));
+    const auto [port, runs, varieties] =
+        bench::parseServerBenchOptions(app.arguments(), u"--varieties", 20000);
+    const QString client = bench::mariadbClient();
     if (client.isEmpty()) {
         std::fprintf(stderr, "the mariadb client is not installed\n");
         return 1;
     }
-    const bool ownServer = port == 0;
-    if (ownServer) {
-        port = KVOR_BENCH_DB_PORT;
-        if (!runScript({QStringLiteral("start"), QStringLiteral(KVOR_BENCH_DB_DIR), QString::number(port)}))
-            return 1;
-    }
-    int status = 0;
+    const bench::BenchVendorDb db(port);
+    if (!db.ok()) return 1;
     try {
-        TServerConfig config = TServerConfig::defaults();
-        config.Host = QStringLiteral("127.0.0.1");
-        config.Port = port;
+        const TServerConfig config = db.config();
         TServerLink link(config);
         if (!link.TestSQLjakje())
-            throw EDatabaseError(QStringLiteral("no vendor database on port %1").arg(port));
+            throw EDatabaseError(QStringLiteral("no vendor database on port %1").arg(config.Port));
         link.SetUpSession();
         fillVarieties(link, varieties);
 
@@ -116,12 +93,7 @@ int main(int argc, char** argv) {
             QProcess p;
             p.setStandardOutputFile(QProcess::nullDevice());
             t.restart();
-            p.start(client,
-                    {QStringLiteral("--no-defaults"), QStringLiteral("--protocol=TCP"),
-                     QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(port),
-                     QStringLiteral("-u") + config.User, QStringLiteral("-p") + config.Password,
-                     QStringLiteral("--compress"), QStringLiteral("--default-character-set=cp1250"),
-                     QStringLiteral("--batch"), config.Database, QStringLiteral("-e"), sql::kVarietyQuery});
+            p.start(client, bench::mariadbClientArguments(config, sql::kVarietyQuery));
             if (!p.waitForFinished(120000) || p.exitCode() != 0)
                 throw EDatabaseError(QStringLiteral("mariadb failed"));
             fetch.push_back(t.nsecsElapsed() / 1e6);
@@ -152,7 +124,7 @@ int main(int argc, char** argv) {
         DsMemTable33.LoadRecords(DsDbfTable33, 0, false);
         const double reloadMs = t.nsecsElapsed() / 1e6;
 
-        const double a = median(rebuild), b = median(fetch);
+        const double a = bench::median(rebuild), b = bench::median(fetch);
         std::printf("variety list steps: query %.1f ms, into memory table %.1f ms, into cenik.dbf %.1f ms, "
                     "back into DsMemTable33 %.1f ms\n",
                     queryMs, loadMs, saveMs, reloadMs);
@@ -165,8 +137,7 @@ int main(int argc, char** argv) {
                                 b / 1000);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kvor-bench-server: %s\n", e.what());
-        status = 1;
+        return 1;
     }
-    if (ownServer) runScript({QStringLiteral("stop"), QStringLiteral(KVOR_BENCH_DB_DIR)});
-    return status;
+    return 0;
 }

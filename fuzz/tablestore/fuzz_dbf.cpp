@@ -2,10 +2,11 @@
 // a database error or shows records whose every field can be read, and the table can then be
 // appended to, edited, deleted from, packed and emptied without a fault.
 #include "ExerciseTable.h"
+#include "FuzzSupport.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,8 +14,7 @@
 namespace {
 
 const QString& folder() {
-    static QTemporaryDir dir;
-    static const QString path = dir.path();
+    static const QString path = QFileInfo(kvor::fuzzing::scratchPath(QStringLiteral("fuzz.dbf"))).path();
     return path;
 }
 

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cmath>
+
 namespace kvor {
 
 namespace {
@@ -142,12 +144,26 @@ constexpr quint32 fileVersion = 1;
 constexpr qint32 sanityLimit = 1000000;
 // Longer than any paper a printer takes, in millimetres.
 constexpr double maxPaperMm = 10000.0;
+// Larger than any font a layout uses, in points.
+constexpr double maxFontPoints = 1000.0;
+
+// Numbers a layout can make: a position or length on some paper (negative for a line that rises).
+// Anything else (not a number, an infinity, a length of kilometres) marks a damaged file, and
+// would otherwise reach the painter and the font engine as it stands.
+bool isPlace(double mm) {
+    return std::isfinite(mm) && std::abs(mm) <= maxPaperMm;
+}
+bool isPlace(const QRectF& r) {
+    return isPlace(r.x()) && isPlace(r.y()) && isPlace(r.width()) && isPlace(r.height());
+}
 
 QDataStream& operator<<(QDataStream& s, const TReportFont& f) {
     return s << f.Name << f.Size << f.Bold << f.Italic;
 }
 QDataStream& operator>>(QDataStream& s, TReportFont& f) {
-    return s >> f.Name >> f.Size >> f.Bold >> f.Italic;
+    s >> f.Name >> f.Size >> f.Bold >> f.Italic;
+    if (!(f.Size >= 0 && f.Size <= maxFontPoints)) s.setStatus(QDataStream::ReadCorruptData);
+    return s;
 }
 
 QDataStream& operator<<(QDataStream& s, const TPrimitive& p) {
@@ -159,7 +175,8 @@ QDataStream& operator>>(QDataStream& s, TPrimitive& p) {
     s >> kind >> p.Name >> p.Box >> p.Text >> p.Font >> alignment >> p.WordWrap >> p.Opaque >> p.Image >>
         p.ImageRect >> p.PenWidth;
     if (kind < 0 || kind > qint32(TPrimitiveKind::Line) || alignment < 0 ||
-        alignment > qint32(TAlignment::Center))
+        alignment > qint32(TAlignment::Center) || !isPlace(p.Box) || !isPlace(p.ImageRect) ||
+        !isPlace(p.PenWidth))
         s.setStatus(QDataStream::ReadCorruptData);
     p.Kind = TPrimitiveKind(kind);
     p.Alignment = TAlignment(alignment);
@@ -172,7 +189,8 @@ QDataStream& operator<<(QDataStream& s, const TBandPlacement& b) {
 QDataStream& operator>>(QDataStream& s, TBandPlacement& b) {
     qint32 page = 0, column = 0, record = 0, print = 0;
     s >> b.Band >> page >> column >> b.Rect >> record >> print;
-    if (print < 0 || print > qint32(TBandPrint::Skip)) s.setStatus(QDataStream::ReadCorruptData);
+    if (print < 0 || print > qint32(TBandPrint::Skip) || !isPlace(b.Rect))
+        s.setStatus(QDataStream::ReadCorruptData);
     b.Page = page, b.Column = column, b.Record = record, b.Print = TBandPrint(print);
     return s;
 }

@@ -7,6 +7,7 @@
 #include <QTime>
 #include <algorithm>
 #include <errmsg.h>
+#include <limits>
 #include <memory>
 #include <mysql.h>
 #include <vector>
@@ -189,7 +190,10 @@ QVariant valueOf(const TFieldDef& def, TColumnValue kind, const char* data, unsi
         quint64 v = 0;
         for (char b : bytes)
             v = (v << 8) | quint8(b);
-        return def.DataType == ftBCD ? QVariant(double(v)) : QVariant(qint64(v));
+        // Kept whole: the number field of a local table takes 64-bit integers without rounding.
+        if (def.DataType == ftBCD && v > quint64(std::numeric_limits<qint64>::max()))
+            return QVariant(quint64(v));
+        return QVariant(qint64(v));
     }
     if (kind == TColumnValue::Hex) return QString::fromLatin1(bytes.toByteArray().toHex().toUpper());
     switch (def.DataType) {
@@ -198,8 +202,16 @@ QVariant valueOf(const TFieldDef& def, TColumnValue kind, const char* data, unsi
         return bytes.toInt();
     case ftLargeint:
         return bytes.toLongLong();
-    case ftFloat:
     case ftBCD:
+        // Whole numbers wider than 32 bits (BIGINT, INT UNSIGNED): every digit, which a double
+        // would round beyond 2^53.
+        if (def.Size == 0) {
+            bool ok = false;
+            if (const qint64 i = bytes.toLongLong(&ok); ok) return i;
+            if (const quint64 u = bytes.toULongLong(&ok); ok) return u;
+        }
+        return bytes.toDouble();
+    case ftFloat:
         return bytes.toDouble();
     case ftDate: {
         QDate date = parseDate(bytes);

@@ -65,7 +65,7 @@ constexpr Driver kDrivers[] = {
 std::array<TCodePageInfo, CP_TYPE_COUNT> makeInfos() {
     std::array<TCodePageInfo, CP_TYPE_COUNT> infos{};
     for (auto& info : infos)
-        info = {kIdentity.data(), kIdentity.data(), 0, ""};
+        info = {kIdentity.data(), kIdentity.data(), 0, "", true};
     for (const Driver& d : kDrivers) {
         infos[d.CodePage].LanguageDriver = d.Byte;
         infos[d.CodePage].LanguageDriverName = d.Name;

@@ -136,6 +136,7 @@ struct TCodePageInfo {
     const std::uint8_t* ReadTable;  // file byte -> program byte, applied to C fields when read
     std::uint8_t LanguageDriver;    // header byte 29 of a new table with memo fields
     const char* LanguageDriverName; // 8 characters, written into a dBase 7 header
+    bool KeepsBytes = false;        // both tables map every byte to itself: nothing to translate
 };
 
 // The data of a code page; an ordinal outside the enumeration gets the data of ascii_ANSI.

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace kvor {
 
@@ -52,6 +53,33 @@ double variantToDouble(const QVariant& v) {
     }
 }
 
+// A whole number beyond the 53 bits that a double holds exactly (wide server integers, N20
+// fields), kept as the 64-bit integer it is so that no digit is lost on its way into a number
+// field; nothing for any other value.
+std::optional<QVariant> wideWholeNumber(const QVariant& v) {
+    constexpr quint64 kExact = quint64(1) << 53;
+    switch (v.typeId()) {
+    case QMetaType::LongLong: {
+        const qint64 i = v.toLongLong();
+        if (i > qint64(kExact) || i < -qint64(kExact)) return v;
+        return std::nullopt;
+    }
+    case QMetaType::ULongLong:
+        if (v.toULongLong() > kExact) return v;
+        return std::nullopt;
+    case QMetaType::QString: {
+        const QString text = v.toString().trimmed();
+        if (text.size() < 16) return std::nullopt;
+        bool ok = false;
+        if (const qint64 i = text.toLongLong(&ok); ok) return wideWholeNumber(QVariant(i));
+        if (const quint64 u = text.toULongLong(&ok); ok) return wideWholeNumber(QVariant(u));
+        return std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
 qint64 variantToInt(const QVariant& v) {
     if (v.typeId() == QMetaType::QString) {
         QString text = v.toString().trimmed();
@@ -60,6 +88,10 @@ qint64 variantToInt(const QVariant& v) {
         if (!ok) throw EConvertError(notValid(v.toString(), "platné celé číslo"));
         return i;
     }
+    // 64-bit integers as they are: through a double they would lose their last digits.
+    if (v.typeId() == QMetaType::LongLong) return v.toLongLong();
+    if (v.typeId() == QMetaType::ULongLong && v.toULongLong() <= quint64(std::numeric_limits<qint64>::max()))
+        return qint64(v.toULongLong());
     double d = variantToDouble(v);
     if (!std::isfinite(d) || std::abs(d) > 9.2e18)
         throw EConvertError(notValid(v.toString(), "platné celé číslo"));
@@ -236,6 +268,7 @@ QVariant TField::convert(const QVariant& value) const {
     case ftCurrency:
     case ftBCD:
     case ftFMTBcd:
+        if (auto wide = wideWholeNumber(value)) return *wide;
         return variantToDouble(value);
     case ftBoolean:
         return variantToBool(value);
@@ -265,6 +298,10 @@ bool TField::TakesAsItIs(const QVariant& value) const {
 
 void TField::SetValue(const QVariant& value) {
     m_dataSet->SetFieldValue(*this, value);
+}
+
+void TField::SetAsString(const QString& value) {
+    m_dataSet->SetFieldText(*this, value);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -640,6 +677,25 @@ void TDataSet::SetFieldValue(TField& field, const QVariant& value) {
         SetFieldValueInternal(field, value);
     else
         SetFieldValueInternal(field, field.convert(value));
+    m_modified = true;
+    Notify(TDataEvent::FieldChange, &field);
+}
+
+std::unique_ptr<TRecordAppender> TDataSet::RecordAppender(const QList<TField*>&) {
+    return nullptr;
+}
+
+void TDataSet::SetFieldText(TField& field, const QString& text) {
+    const TFieldType t = field.DataType();
+    // Only text that a string field takes unchanged skips the conversion (an empty one included,
+    // which the memory table stores as it stores any text).
+    if (!isStringType(t) || (t != ftGuid && field.Size() > 0 && text.size() > field.Size())) {
+        SetFieldValue(field, text);
+        return;
+    }
+    CheckActive();
+    CheckCanSetField(field);
+    SetFieldTextInternal(field, text);
     m_modified = true;
     Notify(TDataEvent::FieldChange, &field);
 }

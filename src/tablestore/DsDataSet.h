@@ -105,7 +105,8 @@ class TDsExpression;
 // One field of a dataset. Values travel as QVariant: an invalid QVariant is null, otherwise
 // the value has the field type's own type (QString for strings and memos, int for the small
 // integer types, qint64 for ftLargeint, double for floats, bool, QDate, QTime, QDateTime,
-// QByteArray for binary and blob fields).
+// QByteArray for binary and blob fields). A whole number beyond 2^53 in a float field stays the
+// qint64 or quint64 it came as, since a double would change its last digits.
 class TField {
 public:
     TField(TDataSet* dataSet, const TFieldDef& def, int index);
@@ -134,7 +135,7 @@ public:
     // Assignments convert to the field's type as an ordinary assignment would (text into a
     // number is parsed with the Czech settings); a failed conversion raises EConvertError.
     void SetValue(const QVariant& value);
-    void SetAsString(const QString& value) { SetValue(value); }
+    void SetAsString(const QString& value);
     void SetAsInteger(int value) { SetValue(value); }
     void SetAsFloat(double value) { SetValue(value); }
     void SetAsDateTime(const QDateTime& value) { SetValue(value); }
@@ -150,6 +151,18 @@ private:
     TDataSet* m_dataSet;
     TFieldDef m_def;
     int m_index;
+};
+
+// Takes whole records into a dataset without its Append/SetValue/Post road, with the values
+// converted and stored exactly as that road stores them. Offered only where nobody can tell the
+// difference: no events to fire, no one else able to see the records yet (TDsDbfTable while it
+// appends in bulk). Valid until the dataset is moved, changed otherwise or closed.
+class TRecordAppender {
+public:
+    virtual ~TRecordAppender() = default;
+    // Appends one record: *values[k] goes into the k-th field named when the appender was made;
+    // the other fields stay empty. Raises as SetValue and Post would; a failed record is not added.
+    virtual void Append(const QVariant* const* values) = 0;
 };
 
 class TDataSet : public QObject {
@@ -216,6 +229,9 @@ public:
     bool Modified() const { return m_modified; }
     // Posts pending changes (or drops an unchanged edit) so that the dataset is browsing.
     void CheckBrowseMode();
+    // An appender for the given fields of this dataset, or nullptr where records must take the
+    // Append/Post road (the default).
+    virtual std::unique_ptr<TRecordAppender> RecordAppender(const QList<TField*>& fields);
     void Refresh();
 
     // Locate: key fields separated by ";", one value or a QVariantList of values.
@@ -246,6 +262,8 @@ public:
     // Used by TField.
     virtual QVariant GetFieldValue(const TField& field) const = 0;
     void SetFieldValue(TField& field, const QVariant& value);
+    // The same for text; text that fits a string field goes in without a QVariant around it.
+    void SetFieldText(TField& field, const QString& text);
 
 signals:
     void dataEvent(kvor::TDataEvent event, kvor::TField* field);
@@ -276,6 +294,10 @@ protected:
     virtual void InternalRefresh() {}
     // Write an already converted value into the record buffer.
     virtual void SetFieldValueInternal(const TField& field, const QVariant& value) = 0;
+    // Write text that fits the string field into the record buffer; by default as a QVariant.
+    virtual void SetFieldTextInternal(const TField& field, const QString& text) {
+        SetFieldValueInternal(field, QVariant(text));
+    }
     // Whether a field may be set in the present state; the default refuses outside edit and insert.
     virtual void CheckCanSetField(const TField& field) const;
 
@@ -307,6 +329,10 @@ protected:
     virtual std::unique_ptr<TDsExpression> NewFilterExpression() const;
     // The expression movement applies while the dataset is open and filtered by one, else nullptr.
     TDsExpression* FilterExpression() const { return m_filterExpression.get(); }
+    // Whether any event of the insert and post road is assigned (an appender would skip it).
+    bool HasAppendEvents() const {
+        return BeforeInsert || AfterInsert || OnNewRecord || BeforePost || AfterPost;
+    }
     // Notes a connection to dataEvent: until there is one, Notify costs nothing.
     void connectNotify(const QMetaMethod& signal) override;
 

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <optional>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -94,6 +96,35 @@ bool parseNumber(const char* p, int n, double& value) {
     bool ok = false;
     value = QByteArray(p + start, end - start).toDouble(&ok);
     return ok && std::isfinite(value);
+}
+
+// The value of a number field that holds a whole number of up to 64 bits (blanks around it, a
+// sign, digits, at most a point and zeros after it), as qint64 or, beyond that, quint64.
+std::optional<QVariant> wholeNumber(const char* p, int n) {
+    int i = 0;
+    while (i < n && p[i] == ' ')
+        ++i;
+    const bool negative = i < n && p[i] == '-';
+    if (i < n && (p[i] == '-' || p[i] == '+')) ++i;
+    const int start = i;
+    while (i < n && p[i] >= '0' && p[i] <= '9')
+        ++i;
+    const int end = i;
+    if (i < n && p[i] == '.')
+        for (++i; i < n && p[i] == '0';)
+            ++i;
+    while (i < n && p[i] == ' ')
+        ++i;
+    if (i != n || end == start) return std::nullopt;
+    std::uint64_t magnitude = 0;
+    if (std::from_chars(p + start, p + end, magnitude).ptr != p + end) return std::nullopt; // too wide
+    if (!negative) {
+        if (magnitude <= std::uint64_t(std::numeric_limits<qint64>::max()))
+            return QVariant(qint64(magnitude));
+        return QVariant(quint64(magnitude));
+    }
+    if (magnitude > std::uint64_t(std::numeric_limits<qint64>::max()) + 1) return std::nullopt;
+    return QVariant(qint64(0 - magnitude));
 }
 
 QString fieldLabel(const TDbfField& f) {
@@ -318,6 +349,9 @@ QVariant TDbfFile::decodeField(const TDbfField& field, const char* p, CP_TYPE co
         // The whole field counts, however wide; text that is no number reads as 0.
         double v = 0.0;
         if (!parseNumber(p, n, v)) v = 0.0;
+        // A whole number beyond what a double holds exactly keeps all its digits.
+        if (std::abs(v) >= 9007199254740992.0)
+            if (std::optional<QVariant> exact = wholeNumber(p, n)) return *exact;
         return v;
     }
     case 'L':
@@ -449,9 +483,33 @@ int fixedText(double v, int decimals, char* text) {
     return int(formatted.size());
 }
 
+// The digits of a 64-bit whole number with the field's decimals as zeros, exactly: a double
+// would round numbers beyond 2^53 (wide server integers in N20 fields).
+int wholeText(const QVariant& value, int decimals, char* text) {
+    char* end = value.typeId() == QMetaType::ULongLong
+                    ? std::to_chars(text, text + 24, value.toULongLong()).ptr
+                    : std::to_chars(text, text + 24, value.toLongLong()).ptr;
+    int len = int(end - text);
+    if (decimals > 0) {
+        text[len++] = '.';
+        std::memset(text + len, '0', size_t(decimals));
+        len += decimals;
+    }
+    return len;
+}
+
 void putU64(char* p, std::uint64_t v) {
     putU32(p, std::uint32_t(v));
     putU32(p + 4, std::uint32_t(v >> 32));
+}
+
+// Text into a C field: Windows-1250 through the code page's table, blanks after it.
+void encodeText(const QString& text, int n, CP_TYPE codePage, char* out) {
+    const qsizetype written = cp1250::encodeInto(text, out, n);
+    if (const TCodePageInfo& info = codePageInfo(codePage); !info.KeepsBytes)
+        for (qsizetype i = 0; i < written; ++i)
+            out[i] = char(info.WriteTable[std::uint8_t(out[i])]);
+    std::memset(out + written, ' ', size_t(n - written));
 }
 
 } // namespace
@@ -460,11 +518,7 @@ void TDbfFile::encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE
     const int n = field.Length;
     if (field.Type == 'C' && value.typeId() == QMetaType::QString) {
         // Strings, the values most often written, are read in place rather than copied out.
-        const qsizetype written = cp1250::encodeInto(*static_cast<const QString*>(value.constData()), out, n);
-        const std::uint8_t* table = codePageInfo(codePage).WriteTable;
-        for (qsizetype i = 0; i < written; ++i)
-            out[i] = char(table[std::uint8_t(out[i])]);
-        std::memset(out + written, ' ', size_t(n - written));
+        encodeText(*static_cast<const QString*>(value.constData()), n, codePage, out);
         return;
     }
     if (!value.isValid() || value.isNull()) {
@@ -475,14 +529,9 @@ void TDbfFile::encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE
     }
     // A value that the field refuses is refused before any byte of the field changes.
     switch (field.Type) {
-    case 'C': {
-        const qsizetype written = cp1250::encodeInto(value.toString(), out, n);
-        const std::uint8_t* table = codePageInfo(codePage).WriteTable;
-        for (qsizetype i = 0; i < written; ++i)
-            out[i] = char(table[std::uint8_t(out[i])]);
-        std::memset(out + written, ' ', size_t(n - written));
+    case 'C':
+        encodeText(value.toString(), n, codePage, out);
         return;
-    }
     case 'D': {
         QDate d = value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
         if (!d.isValid() || d.year() < 1 || d.year() > 9999) refuseDate(field, value);
@@ -495,7 +544,9 @@ void TDbfFile::encodeInto(const TDbfField& field, const QVariant& value, CP_TYPE
     case 'N':
     case 'F': {
         char text[401];
-        const int len = fixedText(value.toDouble(), field.Decimals, text);
+        const bool whole = value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::ULongLong;
+        const int len = whole ? wholeText(value, field.Decimals, text)
+                              : fixedText(value.toDouble(), field.Decimals, text);
         // A cut number would silently store a different value: refuse it instead.
         if (len == 0) refuseNumber(field, value.toString());
         if (len > n) refuseNumber(field, QString::fromLatin1(text, std::min(len, 400)));
@@ -586,6 +637,11 @@ QVariant TDbfFile::ReadField(const char* record, int i) const {
 void TDbfFile::WriteField(char* record, int i, const QVariant& value) const {
     const TDbfField& f = m_fields.at(i);
     encodeInto(f, value, m_codePage, record + f.Offset);
+}
+
+void TDbfFile::WriteText(char* record, int i, const QString& text) const {
+    const TDbfField& f = m_fields.at(i);
+    encodeText(text, f.Length, m_codePage, record + f.Offset);
 }
 
 // ---------------------------------------------------------------------------------------------

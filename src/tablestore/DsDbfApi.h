@@ -127,6 +127,8 @@ public:
     // EDatabaseError for a value the field cannot hold (a number wider than the field, a date
     // outside the years 1 to 9999); the record is then unchanged.
     void WriteField(char* record, int i, const QVariant& value) const;
+    // Text into C field i, without a QVariant around it.
+    void WriteText(char* record, int i, const QString& text) const;
 
     // The same codec for a descriptor that belongs to no open file (creation checks, tests).
     static QVariant decodeField(const TDbfField& field, const char* bytes, CP_TYPE codePage);

@@ -1,5 +1,6 @@
 #include "tablestore/DsDbfTable.h"
 
+#include "platform/Cp1250.h"
 #include "platform/CzechLocale.h"
 #include "platform/EmptyDate.h"
 #include "tablestore/DsDbParser.h"
@@ -537,6 +538,16 @@ void TDsDbfTable::SetFieldValueInternal(const TField& field, const QVariant& val
     }
 }
 
+void TDsDbfTable::SetFieldTextInternal(const TField& field, const QString& text) {
+    int i = field.Def().FieldNo - 1;
+    if (!m_file || i < 0 || i >= m_file->Fields().size()) return;
+    if (m_file->Fields().at(i).Type != 'C') {
+        SetFieldValueInternal(field, QVariant(text));
+        return;
+    }
+    m_file->WriteText(m_record.data(), i, text);
+}
+
 QVariant TDsDbfTable::GetFieldValue(const TField& field) const {
     if (!m_file || (!m_hasRecord && State() != TDataSetState::dsInsert)) return QVariant();
     int i = field.Def().FieldNo - 1;
@@ -546,6 +557,77 @@ QVariant TDsDbfTable::GetFieldValue(const TField& field) const {
 
 bool TDsDbfTable::CanModify() const {
     return !m_readOnly && !(m_file && m_file->ReadOnly());
+}
+
+// The fields are paired with the file's fields once; each record is built in one buffer and
+// handed to the file, which gathers it into its bulk block.
+class TDsDbfTable::Appender : public TRecordAppender {
+public:
+    Appender(TDsDbfTable& table, const QList<TField*>& fields) : m_table(table) {
+        const TDbfFile& file = *table.m_file;
+        for (TField* f : fields) {
+            const int i = f->Def().FieldNo - 1;
+            const TDbfField& d = file.Fields().at(i);
+            m_targets.push_back({f, i, d.Offset, d.Type == 'C' ? d.Length : 0});
+        }
+        m_record = QByteArray(file.RecordLength(), ' ');
+        m_keepsBytes = codePageInfo(file.CodePage()).KeepsBytes;
+    }
+
+    void Append(const QVariant* const* values) override {
+        TDbfFile& file = *m_table.m_file;
+        char* record = m_record.data();
+        std::memset(record, ' ', size_t(m_record.size()));
+        for (size_t k = 0; k < m_targets.size(); ++k) {
+            const Target& t = m_targets[k];
+            const QVariant& value = *values[k];
+            // Text that fits a C field, by far the most frequent value, is encoded right here.
+            if (t.TextLength > 0 && m_keepsBytes && value.typeId() == QMetaType::QString) {
+                const QString& text = *static_cast<const QString*>(value.constData());
+                if (text.size() <= t.TextLength) {
+                    cp1250::encodeInto(text, record + t.Offset, t.TextLength);
+                    continue;
+                }
+            }
+            try {
+                if (t.Field->TakesAsItIs(value))
+                    file.WriteText(record, t.Index, *static_cast<const QString*>(value.constData()));
+                else
+                    file.WriteField(record, t.Index, t.Field->convert(value));
+            } catch (const EDatabaseError& e) {
+                throw EDatabaseError::prefixed(m_table.Name(), e.message(), e.code());
+            }
+        }
+        std::uint32_t n = 0;
+        m_table.RaiseIfError(file.AppendRecord(record, n));
+        m_table.m_recNo = n;
+        m_table.m_hasRecord = true;
+    }
+
+private:
+    struct Target {
+        TField* Field;
+        int Index;      // in the file's fields
+        int Offset;     // in the record
+        int TextLength; // of a C field, 0 for the other types
+    };
+    TDsDbfTable& m_table;
+    std::vector<Target> m_targets;
+    QByteArray m_record;
+    bool m_keepsBytes = false;
+};
+
+std::unique_ptr<TRecordAppender> TDsDbfTable::RecordAppender(const QList<TField*>& fields) {
+    if (!m_file || !m_file->InBulk() || State() != TDataSetState::dsBrowse || HasAppendEvents())
+        return nullptr;
+    for (TField* f : fields) {
+        const int i = f->Def().FieldNo - 1;
+        // Only the file's own C fields take text as it is; any other field of this table is
+        // written through its conversion.
+        if (f->DataSet() != this || f->ReadOnly() || i < 0 || i >= m_file->Fields().size()) return nullptr;
+        if (isStringType(f->DataType()) && m_file->Fields().at(i).Type != 'C') return nullptr;
+    }
+    return std::make_unique<Appender>(*this, fields);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -106,6 +106,10 @@ public:
     // with '*' and '?'; numbers, Booleans and dates by value.
     bool Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options = 0) override;
     QVariant GetFieldValue(const TField& field) const override;
+    // While the table appends in bulk (right after CreateTable or Zap, held exclusively) and has no
+    // insert or post events: an appender that encodes the values straight into the file's record
+    // buffer; nullptr otherwise.
+    std::unique_ptr<TRecordAppender> RecordAppender(const QList<TField*>& fields) override;
 
     // The open file (header, descriptors, read counter); nullptr while closed.
     const TDbfFile* File() const { return m_file.get(); }
@@ -128,12 +132,14 @@ protected:
     void InternalDelete() override;
     void InternalRefresh() override;
     void SetFieldValueInternal(const TField& field, const QVariant& value) override;
+    void SetFieldTextInternal(const TField& field, const QString& text) override;
     void CheckCanSetField(const TField& field) const override;
     std::unique_ptr<TDsExpression> NewFilterExpression() const override;
     void FilterChanged() override;
 
 private:
     friend class TDsDatabase;
+    class Appender;
 
     // The moves of the file cursor; each returns a result code and leaves the record in m_record.
     int MoveNext();

@@ -159,7 +159,8 @@ bool TDsCustomMemTable::Passes(int index) {
     } reset{m_filterIndex};
     m_filterIndex = index;
     // The expression first, read through the fields that now show the record under test.
-    if (const TDsExpression* expression = FilterExpression(); expression && !expression->Passes()) return false;
+    if (const TDsExpression* expression = FilterExpression(); expression && !expression->Passes())
+        return false;
     if (!OnFilterRecord) return true;
     bool accept = true;
     try {
@@ -428,10 +429,13 @@ int TDsCustomMemTable::LoadRecords(TDataSet& source, int count, bool keepStructu
         m_sortFields.clear();
         Open();
         CheckBrowseMode();
+        // The fields are paired by name once, as CopyCurrentRecord by name would pair them.
+        const std::vector<std::pair<TField*, TField*>> pairs = fieldsByName(source, *this);
         if (count <= 0) source.First();
         while (!source.Eof()) {
             Append();
-            CopyCurrentRecord(source, *this, true);
+            for (const auto& [from, to] : pairs)
+                to->SetValue(from->Value());
             Post();
             ++copied;
             if (count > 0 && copied >= count) break;
@@ -471,12 +475,34 @@ int TDsCustomMemTable::SaveRecords(TDataSet& destination, int count) {
             destination.Open();
         // The fields are paired by name once, not for every record as CopyCurrentRecord does.
         const std::vector<std::pair<TField*, TField*>> pairs = fieldsByName(*this, destination);
+        QList<TField*> targets;
+        for (const auto& pair : pairs)
+            targets << pair.second;
+        // A destination that can take whole records (a table just created) gets the stored values
+        // straight, without a record buffer of its own for every record.
+        const std::unique_ptr<TRecordAppender> appender = destination.RecordAppender(targets);
+        std::vector<const QVariant*> values(pairs.size());
+        static const QVariant null;
         if (count <= 0) First();
         while (!Eof()) {
-            destination.Append();
-            for (const auto& [from, to] : pairs)
-                to->SetValue(from->Value());
-            destination.Post();
+            if (appender) {
+                const std::vector<QVariant>& stored = m_records[size_t(m_index)].Values();
+                for (size_t k = 0; k < pairs.size(); ++k) {
+                    const size_t column = size_t(pairs[k].first->Index());
+                    const QVariant* v = column < stored.size() ? &stored[column] : &null;
+                    // As GetFieldValue reads it: empty text is null.
+                    if (v->typeId() == QMetaType::QString &&
+                        static_cast<const QString*>(v->constData())->isEmpty())
+                        v = &null;
+                    values[k] = v;
+                }
+                appender->Append(values.data());
+            } else {
+                destination.Append();
+                for (const auto& [from, to] : pairs)
+                    to->SetValue(from->Value());
+                destination.Post();
+            }
             ++copied;
             if (count > 0 && copied >= count) break;
             Next();

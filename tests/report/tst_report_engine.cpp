@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
 using namespace kvor;
 using kvor::test::TTestTable;
 
@@ -118,6 +120,8 @@ private slots:
     void savedReportLoadsEqual();
     void damagedSavedReportIsRefused_data();
     void damagedSavedReportIsRefused();
+    void savedNumbersNoLayoutMakesAreRefused_data();
+    void savedNumbersNoLayoutMakesAreRefused();
     void pdfHasPagesAndTextsWhereTheModelPutThem();
     void autoSizedTextWithoutWidthKeepsItsDesignedAnchor_data();
     void autoSizedTextWithoutWidthKeepsItsDesignedAnchor();
@@ -663,6 +667,51 @@ void TestReportEngine::damagedSavedReportIsRefused() {
     f.close();
     QVERIFY_THROWS_EXCEPTION(EReportError, TRenderedReport::load(file));
     QVERIFY_THROWS_EXCEPTION(EReportError, TRenderedReport::load(dir.filePath(QStringLiteral("chybí.kvr"))));
+}
+
+void TestReportEngine::savedNumbersNoLayoutMakesAreRefused_data() {
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("loads");
+    const double nan = std::numeric_limits<double>::quiet_NaN(),
+                 inf = std::numeric_limits<double>::infinity();
+    // A font of 4e103 points once reached the font engine, which cannot size it.
+    QTest::newRow("font of 1000 pt") << "font" << 1000.0 << true;
+    QTest::newRow("font of 4e103 pt") << "font" << 3.95e103 << false;
+    QTest::newRow("font size not a number") << "font" << nan << false;
+    QTest::newRow("negative font size") << "font" << -1.0 << false;
+    QTest::newRow("line rising 10 m") << "box" << -10000.0 << true;
+    QTest::newRow("box at infinity") << "box" << inf << false;
+    QTest::newRow("picture place not a number") << "image" << nan << false;
+    QTest::newRow("pen 1 km wide") << "pen" << 1e6 << false;
+    QTest::newRow("band not a number") << "band" << nan << false;
+}
+
+void TestReportEngine::savedNumbersNoLayoutMakesAreRefused() {
+    QFETCH(QString, place);
+    QFETCH(double, value);
+    QFETCH(bool, loads);
+    TRenderedReport r;
+    TPrimitive p;
+    p.Kind = TPrimitiveKind::Line;
+    p.Box = QRectF(10, 20, 30, 0);
+    p.PenWidth = 0.2;
+    if (place == u"font") p.Font.Size = value;
+    if (place == u"box") p.Box.setHeight(value);
+    if (place == u"image") p.ImageRect.setX(value);
+    if (place == u"pen") p.PenWidth = value;
+    r.Pages.append(TRenderedPage{{p}});
+    r.Bands.append(
+        TBandPlacement{QStringLiteral("QRBand1"), 0, 0, QRectF(0, 0, 210, place == u"band" ? value : 50)});
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    r.write(buffer);
+    buffer.seek(0);
+    if (loads) {
+        QVERIFY(TRenderedReport::read(buffer) == r);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(EReportError, TRenderedReport::read(buffer));
+    }
 }
 
 void TestReportEngine::pdfHasPagesAndTextsWhereTheModelPutThem() {

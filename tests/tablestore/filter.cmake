@@ -4,7 +4,3 @@ add_dependencies(kvor_sanitized_tests tst_filter)
 if(TARGET kvor-dbf)
     add_dependencies(tst_filter kvor-dbf)
 endif()
-kvor_test(tst_filter_inputs SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/tst_filter_inputs.cpp LIBS kvor_tablestore
-          LABELS tablestore)
-target_include_directories(tst_filter_inputs PRIVATE ${PROJECT_SOURCE_DIR}/fuzz)
-add_dependencies(kvor_sanitized_tests tst_filter_inputs)

@@ -5,6 +5,7 @@
 #include "tst_dbf_util.h"
 
 #include "tablestore/DsDbfTable.h"
+#include "tablestore/DsMemTable.h"
 
 #include <QDate>
 #include <QDir>
@@ -29,7 +30,7 @@ TFieldDefs varietyDefs() {
 }
 
 // Record i (from 1) of the test tables; every fifth has null fields.
-void fill(TDsDbfTable& t, int i) {
+void fill(TDataSet& t, int i) {
     t.FieldByName(QStringLiteral("NAZEV"))->SetAsString(QStringLiteral("Pšenice ozimá %1").arg(i));
     if (i % 5 == 0) return;
     t.FieldByName(QStringLiteral("NC"))->SetAsFloat(i * 0.25 - 100.0);
@@ -38,7 +39,7 @@ void fill(TDsDbfTable& t, int i) {
     t.FieldByName(QStringLiteral("OK"))->SetAsBoolean(i % 2 == 0);
 }
 
-void append(TDsDbfTable& t, int from, int to) {
+void append(TDataSet& t, int from, int to) {
     for (int i = from; i <= to; ++i) {
         t.Append();
         fill(t, i);
@@ -192,15 +193,21 @@ private slots:
     void killedWriterLeavesATableThatOpens_data() {
         QTest::addColumn<bool>("bulk");
         QTest::addColumn<bool>("exclusive");
-        QTest::newRow("bulk appends") << true << true;
-        QTest::newRow("exclusive appends") << false << true;
-        QTest::newRow("shared appends") << false << false;
+        QTest::addColumn<bool>("fromMemory"); // SaveRecords of a memory table into the new table
+        QTest::newRow("bulk appends") << true << true << false;
+        QTest::newRow("records of a memory table") << true << true << true;
+        QTest::newRow("exclusive appends") << false << true << false;
+        QTest::newRow("shared appends") << false << false << false;
     }
 
     void killedWriterLeavesATableThatOpens() {
         QFETCH(bool, bulk);
         QFETCH(bool, exclusive);
-        const QString name = QStringLiteral("kill%1%2.dbf").arg(int(bulk)).arg(int(exclusive));
+        QFETCH(bool, fromMemory);
+        const QString name =
+            QStringLiteral("kill%1%2%3.dbf").arg(int(bulk)).arg(int(exclusive)).arg(int(fromMemory));
+        // Far enough for several bulk blocks to have reached the file.
+        const int wanted = bulk ? 10000 : 1500;
         int pipeFds[2];
         QVERIFY(::pipe(pipeFds) == 0);
         const pid_t child = ::fork();
@@ -210,6 +217,22 @@ private slots:
             try {
                 auto t = table(name);
                 t->CreateTable();
+                if (fromMemory) {
+                    TDsMemTable mem;
+                    mem.SetFieldDefs(varietyDefs());
+                    mem.Open();
+                    append(mem, 1, 2 * wanted);
+                    int i = 0;
+                    // Moving to the next record means the one before is in the table; the copy
+                    // then stands still in the middle, to be killed there.
+                    mem.AfterScroll = [&](TDataSet&) {
+                        if (++i <= wanted && ::write(pipeFds[1], &i, sizeof i) != sizeof i) ::_exit(2);
+                        while (i == wanted)
+                            ::pause();
+                    };
+                    mem.SaveRecords(*t, 0);
+                    ::_exit(3);
+                }
                 t->Open();
                 if (!bulk) {
                     t->Close();
@@ -226,8 +249,6 @@ private slots:
             }
         }
         ::close(pipeFds[1]);
-        // Far enough for several bulk blocks to have reached the file.
-        const int wanted = bulk ? 10000 : 1500;
         int posted = 0;
         while (posted < wanted && ::read(pipeFds[0], &posted, sizeof posted) == sizeof posted) {
         }

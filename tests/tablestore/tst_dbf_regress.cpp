@@ -20,7 +20,7 @@ private slots:
     void filesOpenOrAreRefused_data() {
         QTest::addColumn<QString>("file");
         const QStringList folders{QStringLiteral(KVOR_SOURCE_DIR "/fuzz/tablestore/corpus"),
-                                  QStringLiteral(KVOR_SOURCE_DIR "/tests/tablestore/data/dbf-fuzz")};
+                                  QStringLiteral(KVOR_SOURCE_DIR "/fuzz/tablestore/regressions")};
         int rows = 0;
         for (const QString& folder : folders) {
             const QDir dir(folder);
