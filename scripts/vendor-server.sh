@@ -4,6 +4,8 @@
 #   vendor-server.sh start DIR PORT    new server in DIR, database "pelmar" with schema and seed;
 #                                      it offers TLS with a certificate of DIR/tls/ca.pem
 #   vendor-server.sh stop DIR          ends the server of DIR (a PORT after DIR is accepted and ignored)
+#   vendor-server.sh resume DIR PORT   starts the server of DIR again on the data it has (after a stop
+#                                      or a crash), without making the database anew
 #   vendor-server.sh sql DIR [DB]      runs SQL from standard input as root through the socket
 #   vendor-server.sh workstation DIR ICO USER COMPUTER
 #                                      registers a workstation in kvor_firmy (the demo needs one);
@@ -52,12 +54,20 @@ socket_of() {
     echo "$sock"
 }
 
+# Whether the process runs; a killed server whose parent has not collected it yet (a zombie) does not.
+alive() {
+    local stat state
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || { kill -0 "$1" 2>/dev/null; return; }
+    state=${stat##*) }
+    [ "${state%% *}" != Z ]
+}
+
 server_pid() {
     local pidfile=$1/mariadbd.pid
     [ -f "$pidfile" ] || return 1
     local pid
     pid=$(cat "$pidfile" 2>/dev/null || true)
-    [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 1
+    [ -n "$pid" ] && alive "$pid" || return 1
     echo "$pid"
 }
 
@@ -75,7 +85,7 @@ stop_server() {
     }
     kill -TERM "$pid" 2>/dev/null || true
     local waited=0
-    while kill -0 "$pid" 2>/dev/null; do
+    while alive "$pid"; do
         if [ "$waited" -ge $((stop_timeout * 10)) ]; then
             echo "vendor-server: server $pid did not stop in ${stop_timeout}s, killing it" >&2
             kill -KILL "$pid" 2>/dev/null || true
@@ -85,7 +95,7 @@ stop_server() {
         sleep 0.1
         waited=$((waited + 1))
     done
-    kill -0 "$pid" 2>/dev/null && die "server $pid of $dir is still running"
+    alive "$pid" && die "server $pid of $dir is still running"
     rm -f "$dir/mariadbd.pid" "$(socket_of "$dir")"
 }
 
@@ -94,9 +104,36 @@ port_busy() {
     (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
 }
 
+# Starts mariadbd on the data in DIR and waits until it answers.
+launch() {
+    local dir=$1 port=$2 tls=$1/tls waited=0
+    local user_args=()
+    [ "$(id -u)" -eq 0 ] && user_args=(--user=root)
+    # The server of the dev machine: loopback only, small buffers, no binary log, no name lookups.
+    # Its startup is detached from this script so that the fixture process can end.
+    setsid "$MARIADBD" --no-defaults --datadir="$dir/data" "${user_args[@]}" \
+        --bind-address=127.0.0.1 --port="$port" --socket="$(socket_of "$dir")" \
+        --pid-file="$dir/mariadbd.pid" --log-error="$dir/error.log" --tmpdir="$dir/tmp" \
+        --skip-name-resolve --skip-log-bin --performance-schema=OFF \
+        --innodb-buffer-pool-size=64M --innodb-log-file-size=16M --innodb-flush-log-at-trx-commit=2 \
+        --character-set-server=cp1250 --collation-server=cp1250_czech_cs \
+        --ssl-ca="$tls/ca.pem" --ssl-cert="$tls/server-cert.pem" --ssl-key="$tls/server-key.pem" \
+        --max-connections=64 --max-allowed-packet=64M </dev/null >/dev/null 2>&1 &
+
+    until client "$dir" -e "select 1" >/dev/null 2>&1; do
+        if [ "$waited" -ge $((start_timeout * 10)) ]; then
+            [ -f "$dir/error.log" ] && tail -n 30 "$dir/error.log" >&2
+            stop_server "$dir" || true
+            die "the server in $dir did not answer within ${start_timeout}s"
+        fi
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+}
+
 cmd=${1:-}
 dir=${2:-}
-[ -n "$cmd" ] && [ -n "$dir" ] || die "usage: $0 start|stop|sql|workstation DIR ..."
+[ -n "$cmd" ] && [ -n "$dir" ] || die "usage: $0 start|stop|resume|sql|workstation DIR ..."
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 [ "$dir" != "/" ] || die "DIR must not be the root folder"
@@ -134,27 +171,7 @@ start)
         die "mariadb-install-db failed"
     }
 
-    # The server of the dev machine: loopback only, small buffers, no binary log, no name lookups.
-    # Its startup is detached from this script so that the fixture process can end.
-    setsid "$MARIADBD" --no-defaults --datadir="$dir/data" "${user_args[@]}" \
-        --bind-address=127.0.0.1 --port="$port" --socket="$(socket_of "$dir")" \
-        --pid-file="$dir/mariadbd.pid" --log-error="$dir/error.log" --tmpdir="$dir/tmp" \
-        --skip-name-resolve --skip-log-bin --performance-schema=OFF \
-        --innodb-buffer-pool-size=64M --innodb-log-file-size=16M --innodb-flush-log-at-trx-commit=2 \
-        --character-set-server=cp1250 --collation-server=cp1250_czech_cs \
-        --ssl-ca="$tls/ca.pem" --ssl-cert="$tls/server-cert.pem" --ssl-key="$tls/server-key.pem" \
-        --max-connections=64 --max-allowed-packet=64M </dev/null >/dev/null 2>&1 &
-
-    waited=0
-    until client "$dir" -e "select 1" >/dev/null 2>&1; do
-        if [ "$waited" -ge $((start_timeout * 10)) ]; then
-            [ -f "$dir/error.log" ] && tail -n 30 "$dir/error.log" >&2
-            stop_server "$dir" || true
-            die "the server in $dir did not answer within ${start_timeout}s"
-        fi
-        sleep 0.1
-        waited=$((waited + 1))
-    done
+    launch "$dir" "$port"
 
     client "$dir" <<SQL || die "creating the database failed"
 CREATE DATABASE pelmar CHARACTER SET cp1250 COLLATE cp1250_czech_cs;
@@ -171,6 +188,20 @@ SQL
 stop)
     stop_server "$dir"
     echo "vendor-server: stopped $dir"
+    ;;
+resume)
+    port=${3:-}
+    [[ "$port" =~ ^[0-9]+$ ]] || die "resume needs a numeric PORT"
+    [ -d "$dir/data/pelmar" ] || die "no database in $dir to resume (start makes one)"
+    if server_pid "$dir" >/dev/null; then
+        echo "vendor-server: $dir is already running"
+        exit 0
+    fi
+    MARIADBD=$(find_tool mariadbd mysqld) || die "mariadbd is not installed (scripts/deps.sh)"
+    rm -f "$dir/mariadbd.pid" "$(socket_of "$dir")"
+    port_busy "$port" && die "port $port on 127.0.0.1 is already in use by another program"
+    launch "$dir" "$port"
+    echo "vendor-server: pelmar on 127.0.0.1:$port again (pid $(cat "$dir/mariadbd.pid"), data in $dir)"
     ;;
 sql)
     server_pid "$dir" >/dev/null || die "no server runs in $dir"
@@ -193,6 +224,6 @@ FROM DUAL WHERE NOT EXISTS (SELECT 1 FROM kvor_firmy WHERE ICO = '$(esc "$3")'
 SQL
     ;;
 *)
-    die "unknown command $cmd (start, stop, sql, workstation)"
+    die "unknown command $cmd (start, stop, resume, sql, workstation)"
     ;;
 esac

@@ -8,13 +8,14 @@ Serves FOLDER/home to the one account on 127.0.0.1:PORT and logs every command t
 ask for it are served in clear text as before.
 
 --faults lets a test make the server misbehave: at every new connection the server reads
-FOLDER/fault, one line "MODE [BYTES [RATE]]":
+FOLDER/fault, one line "MODE [BYTES [FILE]]":
     silent        accepts the connection and never says a word, not even the greeting
     mute          greets, then never answers again
-    stall BYTES   sends that much of setupkvr.exe, then keeps both connections open and stays silent
-    cut BYTES     sends that much of setupkvr.exe, then closes the data connection (426)
-    slow RATE     sends setupkvr.exe at RATE bytes a second, in bursts about a second apart
-Without the file, or with any other line, the server behaves.
+    stall BYTES   sends that much of the file, then keeps both connections open and stays silent
+    cut BYTES     sends that much of the file, then closes the data connection (426)
+    slow RATE     sends the file at RATE bytes a second, in bursts about a second apart
+The file is setupkvr.exe unless FILE names another; other files are sent as usual. Without the
+fault file, or with any other line, the server behaves.
 """
 import logging
 import os
@@ -40,16 +41,18 @@ def main():
     authorizer.add_user(user, password, os.path.join(folder, 'home'), perm='elr')
 
     def read_fault():
+        """(mode, bytes, file) of the fault file."""
         if not faults:
-            return 'none', 0
+            return 'none', 0, INSTALLER
         try:
             with open(os.path.join(folder, 'fault')) as f:
                 words = f.read().split()
         except OSError:
-            return 'none', 0
+            return 'none', 0, INSTALLER
         if not words:
-            return 'none', 0
-        return words[0], int(words[1]) if len(words) > 1 else 0
+            return 'none', 0, INSTALLER
+        return (words[0], int(words[1]) if len(words) > 1 else 0,
+                words[2] if len(words) > 2 else INSTALLER)
 
     data_base = DTPHandler
     if certfile:
@@ -74,9 +77,10 @@ def main():
 
         def fault(self):
             # In passive mode the data connection exists before RETR names the file.
-            if self.cmd_channel.retrieving != INSTALLER:
+            mode, amount, target = self.cmd_channel.fault
+            if self.cmd_channel.retrieving != target:
                 return 'none', 0
-            return self.cmd_channel.fault
+            return mode, amount
 
         def pause(self, seconds):
             self.del_channel()
@@ -131,7 +135,7 @@ def main():
             super().handle()
 
         def found_terminator(self):
-            if self.fault[0] == 'mute' or (self.fault[0] == 'stall' and self.retrieving == INSTALLER):
+            if self.fault[0] == 'mute' or (self.fault[0] == 'stall' and self.retrieving == self.fault[2]):
                 self._in_buffer = []
                 self._in_buffer_len = 0
                 return

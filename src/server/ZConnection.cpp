@@ -17,7 +17,31 @@ void initLibrary() {
     std::call_once(once, [] { mysql_library_init(0, nullptr, nullptr); });
 }
 
+// Server errors that mean the link itself is gone: the server shut down, killed the connection, or
+// fell silent, so that the statement may or may not have reached it.
+constexpr unsigned kServerShutdown = 1053;   // ER_SERVER_SHUTDOWN
+constexpr unsigned kConnectionKilled = 1927; // ER_CONNECTION_KILLED
+
+bool linkBroken(unsigned code) {
+    switch (code) {
+    case CR_SERVER_GONE_ERROR:
+    case CR_SERVER_LOST:
+    case CR_SERVER_LOST_EXTENDED:
+    case CR_CONNECTION_ERROR:
+    case CR_CONN_HOST_ERROR:
+    case kServerShutdown:
+    case kConnectionKilled:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
+
+QString lostConnectionText() {
+    return QStringLiteral("Spojení se serverem bylo přerušeno, operace nebyla dokončena.");
+}
 
 TZConnection::TZConnection(QObject* parent) : QObject(parent) {
     initLibrary();
@@ -83,7 +107,12 @@ void TZConnection::CheckConnected() const {
 
 void TZConnection::RaiseLastError() const {
     CheckConnected();
-    throw ESqlError(cp1250::decode(mysql_error(m_mysql)), mysql_errno(m_mysql));
+    const unsigned code = mysql_errno(m_mysql);
+    QString message = cp1250::decode(mysql_error(m_mysql));
+    // The library speaks English; the user is told in Czech what happened, and its text follows
+    // for whoever looks for the cause.
+    if (linkBroken(code)) message = lostConnectionText() + QStringLiteral("\r") + message;
+    throw ESqlError(message, code);
 }
 
 void TZConnection::ExecuteDirect(const QString& sql) {

@@ -24,6 +24,9 @@ private:
     unsigned m_errno;
 };
 
+// The first line of the message of a statement whose connection broke off in its middle or before it.
+QString lostConnectionText();
+
 class TZConnection : public QObject {
     Q_OBJECT
 public:

@@ -22,7 +22,7 @@ inline TServerConfig vendorDbConfig() {
 // A connection of its own, set up like the client's session; every call raises on failure.
 class TVendorDb {
 public:
-    TVendorDb() : m_link(vendorDbConfig()) {
+    explicit TVendorDb(const TServerConfig& config = vendorDbConfig()) : m_link(config) {
         if (!m_link.TestSQLjakje()) throw ESqlError(QStringLiteral("vendor database not reachable"), 0);
         m_link.SetUpSession();
     }
