@@ -15,7 +15,7 @@ report=$(mktemp)
 trap 'rm -f "$report"' EXIT
 export KVOR_BENCH_REPORT=$report
 for bench in "$build"/bench/*/kvor-bench-*; do
-    [ -x "$bench" ] || continue
+    [ -f "$bench" ] && [ -x "$bench" ] || continue  # not the autogen folders
     echo "bench: $(basename "$bench")" >&2
     "$bench" >&2
 done
