@@ -6,11 +6,13 @@
 // that serves as their anchor. The target defines KVOR_VENDOR_SCRIPT, KVOR_BENCH_DB_DIR and
 // KVOR_BENCH_DB_PORT.
 #include "server/ServerConfig.h"
+#include "server/ServerLink.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace kvor::bench {
@@ -73,10 +75,19 @@ private:
     bool m_ok = false;
 };
 
-// The mariadb client ("" when it is not installed) and its arguments for running one statement
-// over the same kind of link as the program's: TCP, compressed, cp1250, rows in batch form.
+// Opens the program's session on the benchmark's database; raises EDatabaseError without one.
+inline void openSession(TServerLink& link, const TServerConfig& config) {
+    if (!link.TestSQLjakje())
+        throw EDatabaseError(QStringLiteral("no vendor database on port %1").arg(config.Port));
+    link.SetUpSession();
+}
+
+// The mariadb client ("" and a message when it is not installed) and its arguments for running one
+// statement over the same kind of link as the program's: TCP, compressed, cp1250, rows in batch form.
 inline QString mariadbClient() {
-    return QStandardPaths::findExecutable(QStringLiteral("mariadb"));
+    const QString client = QStandardPaths::findExecutable(QStringLiteral("mariadb"));
+    if (client.isEmpty()) std::fprintf(stderr, "the mariadb client is not installed\n");
+    return client;
 }
 
 inline QStringList mariadbClientArguments(const TServerConfig& config, const QString& statement) {

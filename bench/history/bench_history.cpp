@@ -105,18 +105,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const auto [port, runs, requests] = bench::parseServerBenchOptions(app.arguments(), u"--requests", 20000);
     const QString client = bench::mariadbClient();
-    if (client.isEmpty()) {
-        std::fprintf(stderr, "the mariadb client is not installed\n");
-        return 1;
-    }
+    if (client.isEmpty()) return 1;
     const bench::BenchVendorDb db(port);
     if (!db.ok()) return 1;
     try {
         const TServerConfig config = db.config();
         TServerLink link(config);
-        if (!link.TestSQLjakje())
-            throw EDatabaseError(QStringLiteral("no vendor database on port %1").arg(config.Port));
-        link.SetUpSession();
+        bench::openSession(link, config);
         fillRequests(link, requests);
 
         const THistoryContext context{&link.ZConnection1, kIco, 0, QString()};
