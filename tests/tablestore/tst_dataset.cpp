@@ -1,6 +1,7 @@
 // The dataset contract as every dataset of the program sees it, exercised on the memory table:
 // states, movement flags, bookmarks, events, bound-control notification, field conversion and
 // the record copy between datasets.
+#include "FieldDef.h"
 #include "tablestore/DsMemTable.h"
 
 #include <QSignalSpy>
@@ -13,14 +14,7 @@ using namespace kvor;
 
 namespace {
 
-TFieldDef def(const QString& name, TFieldType type, int size = 0, bool readOnly = false) {
-    TFieldDef d;
-    d.Name = name;
-    d.DataType = type;
-    d.Size = size;
-    d.ReadOnly = readOnly;
-    return d;
-}
+using fieldtest::def;
 
 // NAZEV string(20), CISLO integer; rows named r1, r2, ... with CISLO 1, 2, ...
 void fill(TDsMemTable& t, int rows) {

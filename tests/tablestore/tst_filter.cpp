@@ -1,6 +1,7 @@
 // Filter expressions on both datasets: one table of expressions, options and the records that
 // pass, run against a dBase table and against a memory table loaded from it. The dBase Locate is
 // checked against the expression it stands for, and kvor-dbf's filtered dump against the same.
+#include "FieldDef.h"
 #include "tablestore/DsDbParser.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
@@ -14,13 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TFieldDef def(const QString& name, TFieldType type, int size = 0) {
-    TFieldDef d;
-    d.Name = name;
-    d.DataType = type;
-    d.Size = size;
-    return d;
-}
+using fieldtest::def;
 
 // NR, ADRESA, CENA, PLATI, DATUM, KOD; an invalid QVariant leaves the field empty.
 const QList<QVariantList> kRecords = {

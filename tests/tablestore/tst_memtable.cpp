@@ -1,5 +1,6 @@
 // The memory table: identifiers and autoincrement values, insert and delete positions, structure
 // copies, loading and saving between datasets, sorting, locating and the record filter event.
+#include "FieldDef.h"
 #include "tablestore/DsMemTable.h"
 
 #include <QSignalSpy>
@@ -11,14 +12,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TFieldDef def(const QString& name, TFieldType type, int size = 0, bool readOnly = false) {
-    TFieldDef d;
-    d.Name = name;
-    d.DataType = type;
-    d.Size = size;
-    d.ReadOnly = readOnly;
-    return d;
-}
+using fieldtest::def;
 
 void append(TDataSet& t, const QList<QVariantList>& rows) {
     for (const QVariantList& row : rows) {

@@ -1,5 +1,6 @@
 // The memory table as the carrier the program uses it for: rewriting a dBase table from it
 // (FieldDefs, CreateTable, SaveRecords) and loading a dBase table into it.
+#include "FieldDef.h"
 #include "tablestore/DsDbfTable.h"
 #include "tablestore/DsMemTable.h"
 
@@ -14,13 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TFieldDef def(const QString& name, TFieldType type, int size = 0) {
-    TFieldDef d;
-    d.Name = name;
-    d.DataType = type;
-    d.Size = size;
-    return d;
-}
+using fieldtest::def;
 
 // Every record from the first, fields separated by "|", records by "/".
 QString dump(TDataSet& t) {
